@@ -1,0 +1,71 @@
+// ZODE: the program's object registry and event bus. Objects are message callbacks with an
+// optional private data block; event types are numbered codes that objects subscribe to. Every
+// in-scene window and widget is a ZODE object, the main loop broadcasts the frame event, the
+// camera raises its events here, and plug-ins get these same eight operations in this order.
+//
+// Tables are fixed (1024 objects, 256 event types, 256 subscriptions), filled at the first free
+// slot and never compacted; exhaustion is reported by the result and changes nothing. On 64-bit
+// the data field and the four arguments are pointer-sized because plug-ins pass pointers through
+// them; the field order is the stored contract.
+#pragma once
+
+#include <cstdint>
+
+namespace zode {
+
+constexpr int kObjects = 1024;
+constexpr int kEventTypes = 256;
+constexpr int kNodes = 256;
+
+constexpr uint32_t kCreate = 0;
+constexpr uint32_t kDestroy = 1;
+
+struct Message {
+    int32_t object;     // index of the receiving object
+    void* data;         // the receiving object's private data block
+    uint32_t code;      // message or event code
+    uint32_t reserved;  // 0
+    intptr_t a1, a2, a3, a4;
+};
+
+using Callback = int32_t (*)(Message* msg);
+
+struct Request {
+    uint32_t dataSize;        // bytes of private data to allocate; 0 for none
+    const void* callbackOrName; // flags bit 0: the Callback itself; else the exported name
+    uint32_t flags;           // bit 0: direct callback
+    void* module;             // dlopen handle exporting the named callback
+};
+
+constexpr uint32_t kDirect = 1;
+
+int start();
+void stop();
+bool started();
+
+int registerObject(const Request* request);
+void unregisterObject(int object);
+int createEventType(uint32_t code);
+int subscribe(uint32_t code, int object);
+int32_t send(int object, uint32_t code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0);
+int32_t sendRecord(int object, Message* record);
+void broadcast(uint32_t code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0);
+void broadcastRecord(Message* record);
+
+// Event codes of the program.
+enum : uint32_t {
+    kEventFrame = 256,
+    kEventPointer = 257,
+    kEventKey = 258,
+    kEventChar = 259,
+    kEventJourneyStart = 512,
+    kEventJourneyEnd = 513,
+    kEventCameraMoved = 514,
+    kEventCameraTurned = 515,
+    kEventCameraSwitched = 516,
+    kEventCameraChanged = 517,
+    kEventHover = 518,
+    kEventSelect = 519,
+};
+
+}  // namespace zode

@@ -1,0 +1,173 @@
+// The one door to the operating system: window and messages, pointer and keys, the display
+// surface, message boxes, the configuration store, directory listing, serial ports and system
+// information.
+//
+// Everything above src/platform talks to the machine only through this header. Two backends
+// implement the window, message and display parts: src/platform/sdl (the real program) and
+// src/platform/headless (tests: scripted messages, a settable pointer, frames kept in memory);
+// the program links one of them. The store, listing, serial and system information parts are
+// plain POSIX code shared by both (src/platform/posix).
+//
+// Window messages keep the program's Windows-era vocabulary (WM_* codes, virtual-key codes,
+// wheel deltas of ±120): key codes are a stored format (macro value names "M41") and reach
+// plug-ins through the key event, so they never change.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ---- Window messages ------------------------------------------------------------------------
+
+enum : uint32_t {
+    WM_NULL = 0x0000,
+    WM_CREATE = 0x0001,
+    WM_DESTROY = 0x0002,
+    WM_SIZE = 0x0005,
+    WM_SETFOCUS = 0x0007,
+    WM_KILLFOCUS = 0x0008,
+    WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+    WM_ACTIVATEAPP = 0x001C,  // wParam 1: switched back to the program, 0: switched away
+    WM_KEYDOWN = 0x0100,      // wParam virtual-key code, lParam key data
+    WM_KEYUP = 0x0101,
+    WM_CHAR = 0x0102,         // wParam character code, lParam key data
+    WM_MOUSEMOVE = 0x0200,    // lParam: x in the low 16 bits, y in the high 16 (surface pixels)
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+    WM_MOUSEWHEEL = 0x020A,   // high 16 bits of wParam: signed delta, +120 per notch away from the user
+};
+
+struct Message {
+    uint32_t message = WM_NULL;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+// Windows virtual-key codes. Letters and digits are their upper-case ASCII codes.
+enum : int {
+    VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_MBUTTON = 0x04,
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
+    VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+    VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24,
+    VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
+    VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C,
+    VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F,
+    VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12,
+};
+
+// The window procedure the program gives to the window; the backend calls it from
+// dispatchMessage, so it runs inside the main loop's dispatch like on the original platform.
+using WindowProc = intptr_t (*)(const Message& msg);
+
+// ---- Window ---------------------------------------------------------------------------------
+
+// Creates the main window titled `title`, resizable and shown maximised. Returns false if the
+// window cannot be created (the caller shows "Can't create back window.").
+bool createMainWindow(const char* title, WindowProc proc);
+void destroyMainWindow();
+
+// Takes at most one message without waiting; false when none is queued.
+bool peekMessage(Message& msg);
+// Blocks until a message is queued (the inactive main loop sleeps here).
+void waitMessage();
+// Hands the message to the window procedure; WM_QUIT is never dispatched.
+intptr_t dispatchMessage(const Message& msg);
+// Queues WM_QUIT with wParam = exitCode (PostQuitMessage).
+void postQuitMessage(int exitCode);
+
+// The default handling of a message the program does not answer (DefWindowProc): a close
+// request destroys the window, which queues WM_DESTROY.
+intptr_t defaultWindowProc(const Message& msg);
+
+// Pointer position in drawing-surface pixels, mapped back through the window's scaling.
+void cursorPosition(int& x, int& y);
+// GetKeyState: true while the key (a VK_ code, including VK_SHIFT and VK_CONTROL) is held.
+bool keyHeld(int vk);
+
+// Mouse as the log header reports it.
+struct MouseInfo {
+    bool present = true;
+    bool swapped = false;
+    int buttons = 3;
+    bool wheel = true;
+};
+MouseInfo mouseInfo();
+
+// Modal error box without owner window; the text also goes to standard error.
+void messageBox(const char* caption, const char* text);
+
+// ---- Display --------------------------------------------------------------------------------
+
+struct DisplayMode {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;  // as the display reports it
+    int pages = 2;
+};
+
+// The desktop's own size first, then the display's modes and common window sizes that fit.
+std::vector<DisplayMode> displayModes();
+// Version of the presentation library as four numbers, for the log header's version line.
+void displayLibraryVersion(int v[4]);
+
+// Opens presentation of a surface of width × height pixels (XRGB8888) in the main window,
+// scaled to fit with its aspect kept.
+bool openDisplay(int width, int height, bool vsync);
+void closeDisplay();
+// Shows the given pixels (XRGB8888, `pitch` bytes per row) as the next frame.
+void presentFrame(const uint32_t* pixels, int width, int height, int pitch);
+// Hides the system cursor over the window while the program draws its own pointer.
+void showSystemCursor(bool show);
+
+// ---- Time -----------------------------------------------------------------------------------
+
+void sleepMilliseconds(int ms);
+
+// ---- Files and folders (POSIX, shared by both backends) -------------------------------------
+
+// Names of the regular files in `folder` whose names match the wildcard `pattern` ("*.vfs"),
+// compared without regard to case, sorted by name so that listings are deterministic.
+std::vector<std::string> listFolder(const std::string& folder, const std::string& pattern);
+// The current directory (the default program folder).
+std::string currentDirectory();
+// Joins folder and name with '/'.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// ---- Serial port ----------------------------------------------------------------------------
+
+// Opens "comN" as /dev/ttyS(N-1) at 19200 baud, 8N1; returns a descriptor or -1.
+int openSerialPort(const char* name);
+void writeSerialPort(int fd, const void* data, size_t size);
+void closeSerialPort(int fd);
+
+// ---- System information ---------------------------------------------------------------------
+
+struct SystemInfo {
+    int processorCount = 1;
+    uint64_t activeProcessorMask = 1;
+    int cpuModel = 0;      // 0 unknown CPU, 1 i386, 2 i486, 3 Pentium, 4 PentiumPro, 5 PentiumII, 6 unknown Pentium
+    bool nonIntel = false; // the vendor flag (0x8000 of the processor type)
+    bool mmx = false;
+    int clockMHz = 0;
+    uint64_t availPageFile = 0;  // bytes
+    uint64_t availPhysical = 0;  // bytes
+    int memoryLoad = 0;          // percent
+    std::string osName;          // kernel name ("Linux")
+    int osMajor = 0, osMinor = 0, osBuild = 0;
+    int displayVersion[4] = {0, 0, 0, 0};
+    MouseInfo mouse;
+};
+SystemInfo gatherSystemInfo();
+
+}  // namespace platform
