@@ -47,6 +47,10 @@ int registerObject(const Request* request);
 void unregisterObject(int object);
 int createEventType(uint32_t code);
 int subscribe(uint32_t code, int object);
+// `send` and `send record` to a free or out-of-range slot call nothing and return 0. A
+// subscription whose object was unregistered stays in its chain but is skipped by broadcasts,
+// also after another object has taken the slot; `subscribe` refuses objects that are not
+// registered.
 int32_t send(int object, uint32_t code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0);
 int32_t sendRecord(int object, Message* record);
 void broadcast(uint32_t code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0);
