@@ -1,0 +1,20 @@
+// The main window's procedure.
+#include "core/window_proc.h"
+
+namespace app {
+
+intptr_t mainWindowProc(const platform::Message& msg) {
+    switch (msg.message) {
+        case platform::WM_DESTROY:
+            platform::postQuitMessage(0);
+            return 0;
+        case platform::WM_PAINT:   // the display belongs to the video layer; nothing to paint
+        case platform::WM_CREATE:
+            return 0;
+        // Keys, characters, buttons and the wheel are handled here once input exists.
+        default:
+            return platform::defaultWindowProc(msg);
+    }
+}
+
+}  // namespace app
