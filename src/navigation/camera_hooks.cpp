@@ -13,7 +13,6 @@ void (*drawLocalSpace)() = nullptr;
 int (*enterSystem)(int32_t) = nullptr;
 void (*advanceSystemClock)(double) = nullptr;
 void (*drawSystem)() = nullptr;
-int (*bodyPosition)(int32_t, Vector3&) = nullptr;
 double (*bodyRadius)(int32_t) = nullptr;
 
 }  // namespace scene

@@ -2,22 +2,23 @@
 //
 // Contract. The camera decides when the sky, local space and the entered star system are built
 // and drawn, but the code that does it belongs to the render and star-system subsystems. Each of
-// those installs its functions here (plain assignment) when it starts, before the camera step of
-// the start-up sequence runs. A hook that is null is simply not called: the frame then draws
+// those installs its functions here (plain assignment) before the camera step of the start-up
+// sequence runs: from its own start operation, or from an install function that the start-up
+// sequence calls earlier, since the preparation hooks run inside the camera step. A hook that is null is simply not called: the frame then draws
 // what exists and nothing in place of what does not. The camera never installs a hook itself.
 //
 //   render (sky)          prepareSky, buildSky, drawSky
 //   render (local space)  buildLocalSpace, drawLocalSpace
-//   star systems          prepareBodies, enterSystem, advanceSystemClock, drawSystem,
-//                         bodyPosition, bodyRadius
+//   star systems          prepareBodies, enterSystem, advanceSystemClock, drawSystem, bodyRadius
 //   markers               hideMarkers
+//
+// Positions of bodies and components come from catalog::objectPosition, which the star-system
+// subsystem serves through catalog::bodyPositionHook.
 //
 // All hooks run on the main thread; none may allocate in the per-frame ones (build and draw).
 #pragma once
 
 #include <cstdint>
-
-#include "navigation/vecmath.h"
 
 namespace scene {
 
@@ -44,9 +45,8 @@ extern int (*enterSystem)(int32_t object);
 extern void (*advanceSystemClock)(double dt);
 extern void (*drawSystem)();
 
-// Bodies and components of the entered system (object kinds 2 and 3): position in km relative
-// to the system's primary (1 found, 0 not in the current system) and radius in km (0 unknown).
-extern int (*bodyPosition)(int32_t object, Vector3& position);
+// Radius in km of a body or component of the entered system (object kinds 2 and 3); 0 when it
+// is not in the current system. A journey's arrival stops six radii short of it.
 extern double (*bodyRadius)(int32_t object);
 
 }  // namespace scene
