@@ -4,8 +4,9 @@
 // and drawn, but the code that does it belongs to the render and star-system subsystems. Each of
 // those installs its functions here (plain assignment) before the camera step of the start-up
 // sequence runs: from its own start operation, or from an install function that the start-up
-// sequence calls earlier, since the preparation hooks run inside the camera step. A hook that is null is simply not called: the frame then draws
-// what exists and nothing in place of what does not. The camera never installs a hook itself.
+// sequence calls earlier, since the preparation hooks run inside the camera step. A hook that is
+// null is simply not called: the frame then draws what exists and nothing in place of what does
+// not. The camera never installs a hook itself.
 //
 //   render (sky)          prepareSky, buildSky, drawSky
 //   render (local space)  buildLocalSpace, drawLocalSpace
