@@ -24,7 +24,11 @@ void closePacks();
 // The whole file, or nullptr if no pack holds the name; *size gets the size (0 when missing).
 const uint8_t* loadFile(const char* name, size_t* size);
 
-// Streams over packed files (the bitmap loader reads through these).
+// Streams over packed files (the bitmap loader reads through these). openStream gives the lowest
+// free handle 1..15, or 0 when the name is missing or all are in use. seekStream (whence 0 start,
+// 1 current, 2 end) returns 0, or -1 for a bad handle or whence; a position outside the file
+// becomes the end. readStream copies only whole items that lie within the file and returns their
+// count. writeStream writes nothing and returns 0: packs are read-only.
 int openStream(const char* name);
 void closeStream(int handle);
 long seekStream(int handle, long offset, int whence);
