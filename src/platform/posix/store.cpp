@@ -360,15 +360,11 @@ std::string serialize(const Model& model) {
                     out += buf;
                 }
                 for (size_t b = 0; b < v.data.size(); ++b) {
-                    // Wrap as the registry editor does, every few bytes and before a line
-                    // could grow past the limit (a long name leaves little room on the first).
-                    bool full = out.size() - lineStart + 4 >= kMaxLine;
-                    if (b > 0 && (b % kHexPerLine == 0 || full)) {
+                    // Wrap before a line grows past the column the registry editor keeps to;
+                    // a long name may push even the first byte onto the next line.
+                    if (out.size() - lineStart + 3 > kWrapColumn) {
                         out += "\\\n  ";
-                        lineStart = out.size();
-                    } else if (b == 0 && full) {
-                        out += "\\\n  ";
-                        lineStart = out.size();
+                        lineStart = out.size() - 2;
                     }
                     std::snprintf(buf, sizeof buf, "%02x", v.data[b]);
                     out += buf;

@@ -11,7 +11,7 @@
 namespace store::detail {
 
 constexpr size_t kMaxLine = 4096;  // characters of one physical line; longer is a parse failure
-constexpr int kHexPerLine = 25;    // bytes per line of a written hex value before it wraps
+constexpr size_t kWrapColumn = 77; // written hex values wrap before a line passes this column
 
 struct Value {
     std::string name;  // "" is the key's default value ("@")
