@@ -1,0 +1,200 @@
+// Frame composition: the build order of the render lists, the far-to-near draw with picking,
+// hovering and locking, the lock marks, and the scene hooks.
+#include <cmath>
+
+#include "core/app.h"
+#include "core/zode.h"
+#include "extensions/markers.h"
+#include "navigation/scene_hooks.h"
+#include "platform/platform.h"
+#include "render/linefont.h"
+#include "render/render.h"
+#include "render/sky_internal.h"
+#include "render/sprites.h"
+#include "video/video.h"
+
+namespace render {
+
+namespace {
+
+constexpr double kTextScale = 2.0;
+constexpr double kNoPick = 10000.0;   // squared pixels: farther than this is never a candidate
+constexpr double kPickRadius2 = 25.0; // a pick must lie within 5 pixels
+constexpr int kLockPaletteColour = 16;   // red
+constexpr int kViewLockPaletteColour = 32;  // green
+// Projected points are kept well inside the int range; anything beyond is far off screen.
+constexpr double kProjectionLimit = 1.0e9;
+
+PointerPosition pointerPosition = platform::cursorPosition;
+ClickTaker takeClick = nullptr;
+
+struct Projected {
+    int x, y;
+};
+
+// Rotates a sky point into camera space and projects it; false when it lies at or behind the
+// near limit, or so far off axis that it cannot be on screen.
+bool project(const CameraRecord& c, Vector3 v, int cx, int cy, Projected& out) {
+    vmath::transformToCamera(c.Cam, v);
+    if (!(v.z > c.zclip)) return false;
+    const double scale = cx * c.zoom / (v.z + 20.0);
+    if (!(std::fabs(v.x * scale) < kProjectionLimit && std::fabs(v.y * scale) < kProjectionLimit))
+        return false;
+    const vmath::SkyProjection p = vmath::projectSky(v.x, v.y, v.z, cx, cy, c.zoom);
+    out = {p.x, p.y};
+    return true;
+}
+
+void square(draw::Surface& s, int x, int y, int h, uint32_t colour) {
+    draw::setColour(s, colour);
+    draw::line(s, x - h, y - h, x + h, y - h);
+    draw::line(s, x + h, y - h, x + h, y + h);
+    draw::line(s, x + h, y + h, x - h, y + h);
+    draw::line(s, x - h, y + h, x - h, y - h);
+}
+
+struct Pick {
+    double best = kNoPick;
+    int32_t candidate = -1;
+    bool lockSeen = false, viewLockSeen = false;
+    Projected lockPoint{}, viewLockPoint{};
+};
+
+void pickTest(Pick& pick, const CameraRecord& c, int32_t object, Projected p, int mx, int my) {
+    const double dx = static_cast<double>(p.x) - mx, dy = static_cast<double>(p.y) - my;
+    const double q = dx * dx + dy * dy;
+    // Strictly less: of two at the same distance the one drawn first (the farther) is kept.
+    if (q < pick.best) {
+        pick.best = q;
+        pick.candidate = object;
+    }
+    if (object == c.lock) {
+        pick.lockSeen = true;
+        pick.lockPoint = p;
+    }
+    if (object == c.vLock) {
+        pick.viewLockSeen = true;
+        pick.viewLockPoint = p;
+    }
+}
+
+}  // namespace
+
+int lockHighlightHalfSize(int32_t& lockBlink) {
+    if (lockBlink > 0) return 4 * lockBlink--;
+    return 4;
+}
+
+void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y) {
+    const uint32_t colour = (text.colour & kTextDeviceColour)
+                                ? (text.colour & ~kTextDeviceColour)
+                                : video::colours.palette[text.colour & 0xFFu];
+    drawText(s, x, y, kTextScale, colour, text.text);
+}
+
+void setPickInput(PointerPosition position, ClickTaker taker) {
+    pointerPosition = position ? position : platform::cursorPosition;
+    takeClick = taker;
+}
+
+void buildSkyFrom(const CameraRecord& camera) {
+    // 1. Every build starts from empty lists.
+    resetLists();
+    // 2. Stars.
+    if (camera.flags & camera::kFlagStars) collectStars(camera);
+    // 3. Deep-sky objects and the 3D nebulae (camera::kFlagDeepSky) are collected here by the
+    //    deep-sky collector; it does not exist yet, so the deep-sky lists stay empty.
+    // 4. Labels: stars (deep-sky names join them with the deep-sky collector), then markers.
+    if (camera.flags & camera::kFlagLabels) collectStarLabels();
+    if (markers::markersShown) collectMarkers(camera);
+    // 5. Galaxy spots (camera::kFlagGalaxy) are collected here by the galaxy collector; it does
+    //    not exist yet, so the spot list stays empty.
+    // 6. Far-to-near order is the reverse of this ascending sort.
+    SkyLists& l = lists();
+    sortSkyItems(l.sky.items, l.sky.count);
+}
+
+void drawSkyOn(draw::Surface& s, int cx, int cy) {
+    CameraRecord& c = *camera::activeCamera();
+    SkyLists& l = lists();
+    draw::beginDraw(s);
+    int mx = 0, my = 0;
+    pointerPosition(mx, my);
+    Pick pick;
+
+    for (int i = l.sky.count - 1; i >= 0; --i) {
+        const SkyListItem& item = l.sky.items[i];
+        switch (item.kind) {
+            case kSkyStar: {
+                const StarEntry& star = l.stars.items[item.entry];
+                Projected p;
+                if (!project(c, star.dir, cx, cy, p)) break;
+                pickTest(pick, c, star.id, p, mx, my);
+                drawStarItem(s, star, p.x, p.y);
+                break;
+            }
+            case kSkyLine: {
+                const LineEntry& line = l.lines.items[item.entry];
+                Projected a, b;
+                // A line with either end at or behind the near limit is dropped whole.
+                if (!project(c, line.p1, cx, cy, a) || !project(c, line.p2, cx, cy, b)) break;
+                draw::setColour(s, line.colour);
+                draw::line(s, a.x, a.y, b.x, b.y);
+                break;
+            }
+            case kSkyText: {
+                const TextEntry& text = l.texts.items[item.entry];
+                Projected p;
+                if (!project(c, text.point, cx, cy, p)) break;
+                drawTextItem(s, text, p.x, p.y);
+                break;
+            }
+            // Deep-sky objects, galaxy spots and nebula points are drawn by their collectors'
+            // drawers, which do not exist yet; their lists are empty.
+            default: break;
+        }
+    }
+
+    if (pick.lockSeen) {
+        const int h = lockHighlightHalfSize(c.lockBlink);
+        square(s, pick.lockPoint.x, pick.lockPoint.y, h, video::colours.palette[kLockPaletteColour]);
+    }
+    if (pick.viewLockSeen)
+        square(s, pick.viewLockPoint.x, pick.viewLockPoint.y, 4,
+               video::colours.palette[kViewLockPaletteColour]);
+
+    if (!app::pointerOverWindow && !app::pointerOverToolbar) {
+        const bool click = takeClick != nullptr && takeClick() != 0;
+        if (pick.best < kPickRadius2) {
+            if (click) {
+                camera::lockObject(pick.candidate);
+            } else {
+                c.hover = pick.candidate;
+                zode::broadcast(zode::kEventHover, pick.candidate);
+            }
+        }
+    }
+    draw::endDraw(s);
+}
+
+void prepareSky() {
+    resetLists();
+    loadSprites();
+    loadLineFont();
+}
+
+void buildSky() { buildSkyFrom(*camera::activeCamera()); }
+
+void drawSky() {
+    if (video::state.drawing == nullptr) return;
+    drawSkyOn(*video::state.drawing, video::state.centreX, video::state.centreY);
+}
+
+int renderInstall() {
+    scene::prepareSky = prepareSky;
+    scene::buildSky = buildSky;
+    scene::drawSky = drawSky;
+    return 1;
+}
+
+}  // namespace render

@@ -1,0 +1,37 @@
+// The collectors and item drawers behind the sky build and draw. Private to the render
+// subsystem and its tests.
+#pragma once
+
+#include "navigation/camera.h"
+#include "render/lists.h"
+#include "video/draw.h"
+
+namespace render {
+
+// Stars seen from camera.IPos: a walk of the catalogue's star tree with a magnitude cut per
+// leaf run and an early exit within each run. Appends to the star list and the SkyList.
+void collectStars(const CameraRecord& camera);
+// A green label for each star item flagged kStarLabelled and a red one for each flagged
+// kStarLocal, at the star's direction + 100 km in x and y, at the star's distance.
+void collectStarLabels();
+// The marker table as line and text entries relative to camera.IPos.
+void collectMarkers(const CameraRecord& camera);
+
+// Star fields derived from an apparent magnitude (the emission rules of the collection).
+struct StarLook {
+    uint16_t starFlags;
+    uint8_t colourClass;
+    uint8_t level;
+};
+StarLook starLook(double apparentMagnitude, int16_t colourBV, double distance,
+                  double labelMagLimit, double vradius);
+
+// Draws one star item at screen point (px, py): a pixel of the ramp, or a bright star's glow.
+void drawStarItem(draw::Surface& s, const StarEntry& star, int px, int py);
+// Text at (x, y) in a text entry's colour (palette index or device colour), scale 2.
+void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y);
+
+// Half-size of the lock highlight for a lockBlink value; lowers lockBlink by one while it runs.
+int lockHighlightHalfSize(int32_t& lockBlink);
+
+}  // namespace render
