@@ -1,11 +1,24 @@
-// The camera table, the default camera and the camera's system-wide flags.
+// The camera table, the default camera, the camera operations, journeys and the per-frame update.
 #include "navigation/camera.h"
 
+#include <climits>
+#include <cmath>
+
+#include "catalog/catalog.h"
+#include "core/zode.h"
+#include "navigation/scene_hooks.h"
+
 namespace camera {
+
+using vmath::operator+;
+using vmath::operator-;
+using vmath::operator*;
 
 namespace {
 
 constexpr double kKmPerLy = 9460704000000.0;
+// Journeys and lookAt closer than this (light years or kilometres, by mode) do not move or turn.
+constexpr double kNearEnough = 0.1;
 
 constexpr CameraRecord makeDefault() {
     CameraRecord r{};
@@ -25,7 +38,7 @@ constexpr CameraRecord makeDefault() {
     r.localMin = {-12, -12, -12};
     r.localMax = {12, 12, 12};
     r.reserved176 = 1.0;
-    r.system = 63740;  // the Sun
+    r.system = static_cast<int32_t>(catalog::kSunIndex);
     r.SPos = {-34058617.0, -134033065.2, -58123367.5};
     r.centralOffset = {0, 0, 0};
     r.Cam = {{{-0.807405, 0.493568, 0.323245, 0},
@@ -37,7 +50,7 @@ constexpr CameraRecord makeDefault() {
     r.systemTime = 1.0;
     r.timeStep = 1.0;
     r.hover = kNone;
-    r.lock = 63740;
+    r.lock = static_cast<int32_t>(catalog::kSunIndex);
     r.vLock = kNone;
     r.central = kNone;
     r.mode = kModeSystem;
@@ -53,6 +66,104 @@ CameraRecord cameras[kCameras] = {kDefault, kDefault, kDefault, kDefault,
                                   kDefault, kDefault, kDefault, kDefault};
 int activeIndex = 0;
 
+Vector3 row(const Matrix4& m, int k) { return {m.m[k][0], m.m[k][1], m.m[k][2]}; }
+
+void setRow(Matrix4& m, int k, Vector3 v) {
+    m.m[k][0] = v.x;
+    m.m[k][1] = v.y;
+    m.m[k][2] = v.z;
+    m.m[k][3] = 0.0;
+}
+
+int kindOf(int32_t object) { return catalog::objectKind(static_cast<catalog::ObjectId>(object)); }
+
+bool positionOf(int32_t object, Vector3& position) {
+    if (object == kNone) return false;
+    return catalog::objectPosition(static_cast<catalog::ObjectId>(object), position) != 0;
+}
+
+// Frames a journey of `distance` takes at `step` per frame: trunc(distance / step). A zero,
+// negative or non-finite step (the console can set any speed) must not overflow the counter:
+// the count saturates, so such a journey runs until it is stopped or re-aimed.
+int32_t stepsFor(double distance, double step) {
+    const double n = distance / step;
+    if (std::isnan(n) || n <= 0) return 0;
+    if (n >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+    return static_cast<int32_t>(n);
+}
+
+void journeyStep(CameraRecord& c) {
+    if (c.travelSteps <= 0) {
+        // Arrival jumps to the lock, whatever the journey was started for.
+        Vector3 target;
+        const int32_t lock = c.lock;
+        if (positionOf(lock, target)) {
+            const int kind = kindOf(lock);
+            if (kind == 2 || kind == 3) {
+                const double radius = scene::bodyRadius ? scene::bodyRadius(lock) : 0.0;
+                c.SPos = target - c.systemTravelDir * (6.0 * radius);
+            } else {
+                c.IPos = target;
+            }
+            zode::broadcast(zode::kEventCameraMoved);
+        }
+        if (c.mode != kModeSystem) rebuildSky = 1;
+        c.travelSteps = 0;
+        c.travelling = 0;
+        zode::broadcast(zode::kEventJourneyEnd, 1);
+        return;
+    }
+    if (c.mode == kModeSystem) {
+        c.SPos = c.SPos + c.systemTravelDir * c.sspeed;
+    } else {
+        c.IPos = c.IPos + c.travelDir * c.speed;
+        rebuildSky = 1;
+    }
+    --c.travelSteps;
+    zode::broadcast(zode::kEventCameraMoved);
+}
+
+void drawFrame(CameraRecord& c) {
+    switch (c.mode) {
+    case kModeInterstellar:
+        if (rebuildSky) {
+            if (scene::buildSky) scene::buildSky();
+            rebuildSky = 0;
+        }
+        if (scene::drawSky) scene::drawSky();
+        break;
+    case kModeLocalSpace:
+        if (rebuildSky) {
+            if (scene::buildLocalSpace) scene::buildLocalSpace();
+            rebuildSky = 0;
+        }
+        if (scene::drawLocalSpace) scene::drawLocalSpace();
+        break;
+    case kModeSystem:
+        if (rebuildSky) {
+            if (scene::buildSky) scene::buildSky();
+            if (systemReload) {
+                // The entered system starts at clock 0 and is then advanced by the time the
+                // camera's clock showed, so bodies stand where they stood when it was saved.
+                // Without an entered system or a clock setter the time is kept untouched.
+                if (scene::enterSystem && scene::enterSystem(c.system) && scene::advanceSystemClock) {
+                    const double kept = c.systemTime;
+                    c.systemTime = 0.0;
+                    scene::advanceSystemClock(kept);
+                }
+                systemReload = 0;
+            }
+            rebuildSky = 0;
+        }
+        if (scene::drawSky) scene::drawSky();
+        if (scene::drawSystem) scene::drawSystem();
+        break;
+    default:
+        // A mode number outside 0..2 (set directly by the console) draws nothing.
+        break;
+    }
+}
+
 }  // namespace
 
 int rebuildSky = 1;
@@ -65,5 +176,208 @@ const CameraRecord& defaultRecord() { return kDefault; }
 CameraRecord* activeCamera() { return &cameras[activeIndex]; }
 int activeCameraIndex() { return activeIndex; }
 CameraRecord* cameraAt(int n) { return n >= 0 && n < kCameras ? &cameras[n] : nullptr; }
+
+void settingsChanged(int rebuild) {
+    zode::broadcast(zode::kEventCameraChanged);
+    rebuildSky = rebuild;
+}
+
+int selectCamera(int n) {
+    if (n < 0 || n >= kCameras) return 0;
+    zode::broadcast(zode::kEventCameraSwitched, n, activeIndex);
+    activeIndex = n;
+    zode::broadcast(zode::kEventCameraChanged);
+    rebuildSky = 1;
+    lockChanged = 1;
+    systemReload = 1;
+    return 1;
+}
+
+int setMode(int m) {
+    CameraRecord& c = *activeCamera();
+    if (m == kModeInterstellar || m == kModeLocalSpace) {
+        c.mode = m;
+    } else if (m == kModeSystem) {
+        // Only stars and pulsars have systems; bodies and components live inside one.
+        if (c.lock == kNone) return 0;
+        const int kind = kindOf(c.lock);
+        if (kind == 2 || kind == 3) return 0;
+        if (kind == 1) {
+            catalog::DeepSkyRecord record;
+            const uint32_t index = static_cast<uint32_t>(c.lock) - catalog::kDeepSkyBase;
+            if (!catalog::readDeepSky(index, record) || record.type != catalog::kPulsar) return 0;
+        }
+        // A lock that names no catalogued object has no system to enter.
+        Vector3 where;
+        if (!positionOf(c.lock, where)) return 0;
+        if (c.system != c.lock) c.central = kNone;
+        c.system = c.lock;
+        systemReload = 1;
+        c.mode = kModeSystem;
+    } else {
+        return 0;
+    }
+    settingsChanged(1);
+    return 1;
+}
+
+void move(double forward, double up, double right) {
+    CameraRecord& c = *activeCamera();
+    const double step = c.mode == kModeSystem ? c.sspeed : c.speed;
+    const Vector3 delta = row(c.Cam, 2) * (forward * step) + row(c.Cam, 0) * (right * step) +
+                          row(c.Cam, 1) * (up * step);
+    if (c.mode == kModeSystem) {
+        c.SPos = c.SPos + delta;
+    } else {
+        c.IPos = c.IPos + delta;
+        rebuildSky = 1;
+    }
+    zode::broadcast(zode::kEventCameraMoved);
+}
+
+void rotate(double a, double b, double c) {
+    vmath::rotateCamera(activeCamera()->Cam, a, b, c);
+    zode::broadcast(zode::kEventCameraTurned);
+}
+
+void adjustRadius(double d) {
+    CameraRecord& c = *activeCamera();
+    c.vradius += d;
+    // Also catches a NaN radius, which would otherwise empty local space for good.
+    if (!(c.vradius >= 1.0)) c.vradius = 1.0;
+    rebuildSky = 1;
+    lockChanged = 1;
+    zode::broadcast(zode::kEventCameraChanged);
+}
+
+void setIPos(double x, double y, double z) {
+    activeCamera()->IPos = {x, y, z};
+    zode::broadcast(zode::kEventCameraMoved);
+    zode::broadcast(zode::kEventCameraChanged);
+    rebuildSky = 1;
+}
+
+void setSPos(double x, double y, double z) {
+    activeCamera()->SPos = {x, y, z};
+    zode::broadcast(zode::kEventCameraMoved);
+    zode::broadcast(zode::kEventCameraChanged);
+    rebuildSky = 0;
+}
+
+void lookAt(int32_t object) {
+    CameraRecord& c = *activeCamera();
+    Vector3 target;
+    if (positionOf(object, target)) {
+        const Vector3 v = target - (c.mode == kModeSystem ? c.SPos : c.IPos);
+        const double d = std::sqrt(vmath::lengthSquared(v));
+        if (d > kNearEnough) {
+            const Vector3 f = v * (1.0 / d);
+            // World +y made perpendicular to the viewing direction is the new screen-down axis.
+            Vector3 u = {-f.y * f.x, 1.0 - f.y * f.y, -f.y * f.z};
+            const double ul = std::sqrt(vmath::lengthSquared(u));
+            // Straight along ±y there is no such axis: keep the old orientation.
+            if (ul > 1e-12) {
+                u = u * (1.0 / ul);
+                setRow(c.Cam, 2, f);
+                setRow(c.Cam, 1, u);
+                setRow(c.Cam, 0, vmath::cross(u, f));
+            }
+        }
+    }
+    zode::broadcast(zode::kEventCameraTurned);
+}
+
+void startJourney(int32_t object) {
+    if (object == kNone) return;
+    CameraRecord& c = *activeCamera();
+    Vector3 target;
+    if (!positionOf(object, target)) return;
+    const int kind = kindOf(object);
+    const bool body = kind == 2 || kind == 3;
+    // Bodies have kilometre positions inside the entered system: a journey to one only makes
+    // sense from within that system.
+    if (body && c.mode != kModeSystem) return;
+    if (!body && c.mode == kModeSystem) {
+        c.mode = kModeInterstellar;
+        rebuildSky = 1;
+    }
+    if (c.mode == kModeSystem) {
+        const Vector3 v = target - c.SPos;
+        const double d = std::sqrt(vmath::lengthSquared(v));
+        if (d > kNearEnough) {
+            c.systemTravelDir = v * (1.0 / d);
+            c.travelSteps = stepsFor(d, c.sspeed);
+        } else {
+            c.travelSteps = 0;
+        }
+    } else {
+        const Vector3 v = target - c.IPos;
+        const double d = std::sqrt(vmath::lengthSquared(v));
+        if (d > kNearEnough) {
+            c.travelDir = v * (1.0 / d);
+            c.travelSteps = stepsFor(d, c.speed);
+        } else {
+            c.travelSteps = 0;
+        }
+    }
+    zode::broadcast(zode::kEventJourneyStart, object);
+    c.travelling = 1;
+}
+
+void stopJourney() {
+    activeCamera()->travelling = 0;
+    zode::broadcast(zode::kEventJourneyEnd, 0);
+}
+
+void setCentral(int32_t object) {
+    CameraRecord& c = *activeCamera();
+    Vector3 where;
+    if (object != kNone && kindOf(object) == 2 && positionOf(object, where)) {
+        c.central = object;
+        c.centralOffset = c.SPos - where;
+    } else {
+        c.central = kNone;
+    }
+}
+
+void lockObject(int32_t object) {
+    CameraRecord& c = *activeCamera();
+    c.lock = object;
+    c.lockBlink = 16;
+    lockChanged = 1;
+    zode::broadcast(zode::kEventSelect, object);
+}
+
+void setViewLock(int32_t object) {
+    activeCamera()->vLock = object;
+    settingsChanged(0);
+}
+
+void cameraFrame() {
+    CameraRecord* c = activeCamera();
+    frameChanged = (rebuildSky || lockChanged) ? 1 : 0;
+    if (lockChanged && c->travelling) {
+        startJourney(c->lock);
+        lockChanged = 0;
+    }
+    if (c->travelling) journeyStep(*c);
+    if (c->vLock != kNone) lookAt(c->vLock);
+    c->hover = kNone;
+    drawFrame(*c);
+}
+
+int cameraStart(int reset) {
+    loadAllCameras(reset);
+    activeIndex = 0;
+    rebuildSky = 1;
+    systemReload = 1;
+    frameChanged = 1;
+    lockChanged = 0;
+    if (scene::hideMarkers) scene::hideMarkers();
+    if (scene::prepareSky) scene::prepareSky();
+    if (scene::prepareBodies) scene::prepareBodies();
+    setMode(cameras[0].mode);
+    return 1;
+}
 
 }  // namespace camera
