@@ -1,0 +1,255 @@
+// Camera operations that need no catalogue: flags, events, motion, camera switching and the
+// per-frame update's use of the renderer hooks.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "camera_fixture.h"
+
+namespace {
+
+using camera::activeCamera;
+
+TEST_F(CameraTest, AdjustRadiusNeverGoesBelowOneLightYear) {
+    camera::adjustRadius(-20);
+    EXPECT_EQ(cam().vradius, 1.0);
+    EXPECT_EQ(camera::rebuildSky, 1);
+    EXPECT_EQ(camera::lockChanged, 1);
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{517}));
+    camera::adjustRadius(2.5);
+    EXPECT_EQ(cam().vradius, 3.5);
+    camera::adjustRadius(NAN);
+    EXPECT_EQ(cam().vradius, 1.0);
+}
+
+TEST_F(CameraTest, SetSPosAfterSetIPosLeavesTheRebuildCleared) {
+    camera::setIPos(1, 2, 3);
+    EXPECT_EQ(camera::rebuildSky, 1);
+    camera::setSPos(4, 5, 6);
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(cam().IPos.z, 3);
+    EXPECT_EQ(cam().SPos.x, 4);
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{514, 517, 514, 517}));
+}
+
+TEST_F(CameraTest, SelectCameraAnnouncesTheSwitchAndRaisesAllFlags) {
+    camera::cameraAt(5)->IPos = {7, 0, 0};
+    EXPECT_EQ(camera::selectCamera(5), 1);
+    EXPECT_EQ(camera::activeCameraIndex(), 5);
+    EXPECT_EQ(activeCamera()->IPos.x, 7);
+    ASSERT_EQ(seenEvents().size(), 2u);
+    EXPECT_EQ(seenEvents()[0].code, 516u);
+    EXPECT_EQ(seenEvents()[0].a1, 5);  // new index
+    EXPECT_EQ(seenEvents()[0].a2, 0);  // old index
+    EXPECT_EQ(seenEvents()[1].code, 517u);
+    EXPECT_EQ(camera::rebuildSky + camera::lockChanged + camera::systemReload, 3);
+
+    seenEvents().clear();
+    camera::rebuildSky = 0;
+    EXPECT_EQ(camera::selectCamera(8), 0);
+    EXPECT_EQ(camera::selectCamera(-1), 0);
+    EXPECT_EQ(camera::activeCameraIndex(), 5);
+    EXPECT_TRUE(seenEvents().empty());
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(camera::cameraAt(8), nullptr);
+}
+
+TEST_F(CameraTest, LockViewLockAndStopRaiseTheirEvents) {
+    camera::lockObject(0x01000005);
+    EXPECT_EQ(cam().lock, 0x01000005);
+    EXPECT_EQ(cam().lockBlink, 16);
+    EXPECT_EQ(camera::lockChanged, 1);
+    ASSERT_EQ(seenEvents().size(), 1u);
+    EXPECT_EQ(seenEvents()[0].code, 519u);
+    EXPECT_EQ(seenEvents()[0].a1, 0x01000005);
+
+    // The view lock is a setting that needs no rebuild and does not re-aim a journey.
+    seenEvents().clear();
+    camera::lockChanged = 0;
+    camera::rebuildSky = 1;
+    camera::setViewLock(42);
+    EXPECT_EQ(cam().vLock, 42);
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(camera::lockChanged, 0);
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{517}));
+
+    seenEvents().clear();
+    cam().travelling = 1;
+    camera::stopJourney();
+    EXPECT_EQ(cam().travelling, 0);
+    ASSERT_EQ(seenEvents().size(), 1u);
+    EXPECT_EQ(seenEvents()[0].code, 513u);
+    EXPECT_EQ(seenEvents()[0].a1, 0);
+}
+
+TEST_F(CameraTest, MoveStepsAlongTheViewAxesByTheModesStep) {
+    cam().Cam = vmath::identity();
+    cam().mode = camera::kModeInterstellar;
+    cam().speed = 2.0;
+    camera::move(1, 0, 0);   // forward: row 2
+    camera::move(0, 0, -1);  // right: row 0
+    camera::move(0, 3, 0);   // up: row 1
+    EXPECT_EQ(cam().IPos.x, -2.0);
+    EXPECT_EQ(cam().IPos.y, 6.0);
+    EXPECT_EQ(cam().IPos.z, 2.0);
+    EXPECT_EQ(camera::rebuildSky, 1);
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{514, 514, 514}));
+
+    // In the star system the kilometre position moves and the sky lists stay.
+    camera::rebuildSky = 0;
+    const Vector3 before = cam().IPos;
+    cam().mode = camera::kModeSystem;
+    cam().SPos = {0, 0, 0};
+    camera::move(1, 0, 0);
+    EXPECT_EQ(cam().SPos.z, 1496000.0);
+    EXPECT_EQ(cam().IPos.x, before.x);
+    EXPECT_EQ(camera::rebuildSky, 0);
+}
+
+TEST_F(CameraTest, RotateTurnsTheActiveCameraAndAnnouncesIt) {
+    cam().Cam = vmath::identity();
+    camera::rotate(0, vmath::kHalfPi, 0);  // yaw a quarter turn
+    EXPECT_NEAR(cam().Cam.m[2][0], -1.0, 1e-9);  // now looking along −x
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{515}));
+    EXPECT_EQ(camera::cameraAt(1)->Cam.m[0][0], camera::defaultRecord().Cam.m[0][0]);
+}
+
+TEST_F(CameraTest, SetModeZeroAndOneNeedNoLock) {
+    cam().lock = camera::kNone;
+    EXPECT_EQ(camera::setMode(1), 1);
+    EXPECT_EQ(cam().mode, 1);
+    EXPECT_EQ(camera::rebuildSky, 1);
+    EXPECT_EQ(camera::setMode(0), 1);
+    EXPECT_EQ(cam().mode, 0);
+    EXPECT_EQ(codes(), (std::vector<uint32_t>{517, 517}));
+
+    seenEvents().clear();
+    camera::rebuildSky = 0;
+    EXPECT_EQ(camera::setMode(2), 0);  // no lock: nothing to enter
+    EXPECT_EQ(camera::setMode(3), 0);
+    EXPECT_EQ(camera::setMode(-1), 0);
+    EXPECT_EQ(cam().mode, 0);
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_TRUE(seenEvents().empty());
+}
+
+// Renderer hooks that count their calls and check what the camera handed them.
+struct Calls {
+    int buildSky = 0, drawSky = 0, buildLocal = 0, drawLocal = 0, enter = 0, advance = 0, drawSystem = 0;
+    int32_t entered = -2;
+    double advancedBy = -1, timeWhenAdvanced = -1;
+    int enterResult = 1;
+    std::vector<char> order;
+};
+Calls calls;
+
+void installCountingHooks() {
+    calls = Calls{};
+    scene::buildSky = [] { ++calls.buildSky; calls.order.push_back('b'); };
+    scene::drawSky = [] { ++calls.drawSky; calls.order.push_back('s'); };
+    scene::buildLocalSpace = [] { ++calls.buildLocal; };
+    scene::drawLocalSpace = [] { ++calls.drawLocal; };
+    scene::enterSystem = [](int32_t object) {
+        ++calls.enter;
+        calls.entered = object;
+        calls.order.push_back('e');
+        return calls.enterResult;
+    };
+    scene::advanceSystemClock = [](double dt) {
+        ++calls.advance;
+        calls.advancedBy = dt;
+        calls.timeWhenAdvanced = camera::activeCamera()->systemTime;
+        camera::activeCamera()->systemTime += dt;
+        calls.order.push_back('a');
+    };
+    scene::drawSystem = [] { ++calls.drawSystem; calls.order.push_back('y'); };
+}
+
+TEST_F(CameraTest, FrameBuildsOnlyWhenAskedAndDrawsTheModesScene) {
+    installCountingHooks();
+    cam().mode = camera::kModeInterstellar;
+    cam().hover = 77;
+    camera::rebuildSky = 1;
+    camera::cameraFrame();
+    camera::cameraFrame();
+    EXPECT_EQ(calls.buildSky, 1);
+    EXPECT_EQ(calls.drawSky, 2);
+    EXPECT_EQ(calls.drawSystem, 0);
+    EXPECT_EQ(cam().hover, camera::kNone);
+    EXPECT_EQ(camera::rebuildSky, 0);
+
+    cam().mode = camera::kModeLocalSpace;
+    camera::rebuildSky = 1;
+    camera::cameraFrame();
+    camera::cameraFrame();
+    EXPECT_EQ(calls.buildLocal, 1);
+    EXPECT_EQ(calls.drawLocal, 2);
+    EXPECT_EQ(calls.buildSky, 1);
+    EXPECT_EQ(calls.drawSky, 2);
+}
+
+TEST_F(CameraTest, EnteringASystemRestartsItsClockFromZeroAndHandsBackTheKeptTime) {
+    installCountingHooks();
+    cam().mode = camera::kModeSystem;
+    cam().system = 1234;
+    cam().systemTime = 250.5;
+    camera::rebuildSky = 1;
+    camera::systemReload = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(calls.entered, 1234);
+    EXPECT_EQ(calls.advancedBy, 250.5);
+    EXPECT_EQ(calls.timeWhenAdvanced, 0.0);
+    EXPECT_EQ(cam().systemTime, 250.5);
+    EXPECT_EQ(camera::systemReload, 0);
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(std::string(calls.order.begin(), calls.order.end()), "beasy");
+
+    // A reload waits for a rebuild; then the system is entered once.
+    calls.order.clear();
+    camera::systemReload = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(calls.enter, 1);
+    camera::rebuildSky = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(calls.enter, 2);
+}
+
+TEST_F(CameraTest, ClockIsKeptWhenTheSystemCannotBeEnteredOrNoSetterExists) {
+    installCountingHooks();
+    cam().mode = camera::kModeSystem;
+    cam().systemTime = 9.0;
+    calls.enterResult = 0;
+    camera::rebuildSky = camera::systemReload = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(calls.advance, 0);
+    EXPECT_EQ(cam().systemTime, 9.0);
+    EXPECT_EQ(camera::systemReload, 0);
+
+    scene::advanceSystemClock = nullptr;
+    calls.enterResult = 1;
+    camera::rebuildSky = camera::systemReload = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(cam().systemTime, 9.0);
+
+    // With no renderer at all a frame still clears the flags and draws nothing.
+    clearHooks();
+    camera::rebuildSky = camera::systemReload = 1;
+    camera::cameraFrame();
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(cam().systemTime, 9.0);
+}
+
+TEST_F(CameraTest, FrameChangedFollowsPendingWorkAndLockChangedWaitsForAJourney) {
+    camera::lockChanged = 1;
+    cam().mode = camera::kModeInterstellar;
+    camera::cameraFrame();
+    EXPECT_EQ(camera::frameChanged, 1);
+    EXPECT_EQ(camera::lockChanged, 1);  // no journey consumes it
+    camera::cameraFrame();
+    EXPECT_EQ(camera::frameChanged, 1);
+    camera::lockChanged = 0;
+    camera::cameraFrame();
+    EXPECT_EQ(camera::frameChanged, 0);
+}
+
+}  // namespace
