@@ -10,6 +10,7 @@
 #include "core/app.h"
 #include "core/log.h"
 #include "core/settings.h"
+#include "core/splash.h"
 #include "core/system_info.h"
 #include "core/timer.h"
 #include "core/window_proc.h"
@@ -17,6 +18,7 @@
 #include "navigation/camera.h"
 #include "platform/platform.h"
 #include "vfs/vfs.h"
+#include "video/video.h"
 
 namespace lifecycle {
 
@@ -74,6 +76,25 @@ int createWindow() {
     return 1;
 }
 
+int loadSettings() {
+    settings::loadSettings();
+    return 1;
+}
+
+// The camera-reset option (-f, or the first run) starts all eight cameras from the default.
+int startCameras() { return camera::cameraStart(app::mode.RST); }
+
+// The splash's begin and end as start-up steps; each later step presents its progress with
+// splash::splashStep.
+int beginSplash() {
+    splash::splashBegin(9);
+    return 1;
+}
+int endSplash() {
+    splash::splashEnd();
+    return 1;
+}
+
 struct StartStep {
     const char* what;
     int (*start)();         // 1 on success
@@ -88,19 +109,21 @@ const StartStep kStartup[] = {
     {"main window", createWindow, "Can't init background window."},
     {"frame timer", timer::startTimer, nullptr},
     {"packs", vfs::openPacks, "Can't init or load VFS packs."},
-    // video layer: "Can't init video system."
-    // splash begin with 9 steps
-    // settings; splash step
+    {"video layer", video::start, "Can't init video system."},
+    {"splash begin", beginSplash, nullptr},
+    {"settings", loadSettings, nullptr},
+    // splash step
     // input (creates the event types); splash step
     // catalogues: "Can't find default catalogs."; splash step
     // console: "Can't init console."; splash step
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step
     // toolbar: "Can't init toolbar."; splash step
-    // cameras; splash step
+    {"cameras", startCameras, nullptr},
+    // splash step
     // panels; splash step
     // macros; splash step
-    // splash end
+    {"splash end", endSplash, nullptr},
 };
 
 // The shutdown sequence, in order; the fatal path runs it too, so every stop operation must be
@@ -108,8 +131,8 @@ const StartStep kStartup[] = {
 void (*const kShutdown[])() = {
     // stop hooks of macros, panels, cameras, toolbar, plug-ins, Z windows, toolbar, console,
     // catalogues, input
-    // save settings
-    // close the video layer
+    settings::saveSettings,
+    video::stop,
     vfs::closePacks,
     timer::writeTimerSummary,
     zode::stop,
@@ -134,6 +157,7 @@ void resetProcessState() {
     app::pointerDrawn = 0;
     app::pointerOverWindow = 0;
     app::pointerOverToolbar = 0;
+    settings::settingsLoaded = 0;
     inFatalPath = false;
 }
 
@@ -220,12 +244,12 @@ int mainLoop() {
             platform::waitMessage();
         } else {
             timer::tickTimer();
-            // scene step: camera motion, journeys, drawing of the scene
+            camera::cameraFrame();  // scene step: camera motion, journeys, drawing of the scene
             // if app::guiVisible: Z windows frame, toolbar frame
             // console frame
             // help pick: completed with 0xFFFF on a left press over neither a window nor the toolbar
             zode::broadcast(zode::kEventFrame);
-            // present the frame
+            video::present();
         }
 
         if (app::quit) break;
@@ -264,7 +288,9 @@ int entry(const char* commandLine) {
     std::snprintf(app::commandLine, sizeof app::commandLine, "%s", commandLine ? commandLine : "");
     parseCommandLine(app::commandLine);
     app::systemInfo = platform::gatherSystemInfo();
-    // read the start-up video values from the store
+    settings::readStartupValues();
+    // The launcher's Run resets the cameras on a first run; without the launcher, entry does.
+    if (app::firstRun) app::mode.RST = 1;
     parseVideoOptions(app::commandLine);
     // launcher: register the display drivers; with CNF show the launcher dialog, and return 0 at
     // once when the user leaves it with Exit
