@@ -97,6 +97,9 @@ TEST(SystemInfo, MouseFromTheInputDevices) {
     const std::string mouse =
         "I: Bus=0003 Vendor=046d Product=c077 Version=0111\nN: Name=\"USB Optical Mouse\"\n"
         "H: Handlers=mouse0 event3\nB: EV=17\nB: KEY=ff0000 0 0 0 0\nB: REL=1943\n\n";
+    platform::MouseInfo hidden = platform::posix::parseInputDevices("");
+    EXPECT_TRUE(hidden.present);  // devices hidden from us: the defaults
+    EXPECT_EQ(hidden.buttons, 3);
     platform::MouseInfo none = platform::posix::parseInputDevices(keyboard);
     EXPECT_FALSE(none.present);
     EXPECT_EQ(none.buttons, 0);

@@ -10,7 +10,7 @@ namespace platform::posix {
 // The mouse as the input devices describe it (/proc/bus/input/devices): present when a device
 // has a mouse handler, its buttons counted from the left/right/middle/side/extra key bits, the
 // wheel from the relative-wheel bit. Defaults (present, 3 buttons, wheel) when the list cannot be
-// read, as in containers, where a desktop session still has a pointer.
+// read or lists no device at all, as in containers, where a desktop session still has a pointer.
 MouseInfo probeMouse();
 MouseInfo parseInputDevices(const std::string& text);
 

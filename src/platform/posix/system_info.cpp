@@ -99,6 +99,9 @@ void parseCpuInfo(const std::string& text, SystemInfo& info) {
 }
 
 MouseInfo parseInputDevices(const std::string& text) {
+    // No devices at all (not even a keyboard) means they are hidden from us, as in containers
+    // and virtual machines, not that the desktop has no pointer.
+    if (text.find("H: Handlers=") == std::string::npos) return MouseInfo{};
     MouseInfo result;
     result.present = false;
     result.buttons = 0;

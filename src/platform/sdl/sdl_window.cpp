@@ -103,16 +103,17 @@ intptr_t pointLParam(int wx, int wy) {
     return static_cast<intptr_t>((static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
 }
 
-uintptr_t buttonFlags() {
-    uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
-    SDL_Keymod mod = SDL_GetModState();
-    uintptr_t f = 0;
-    if (buttons & SDL_BUTTON_LMASK) f |= MK_LBUTTON;
-    if (buttons & SDL_BUTTON_RMASK) f |= MK_RBUTTON;
-    if (buttons & SDL_BUTTON_MMASK) f |= MK_MBUTTON;
-    if (mod & KMOD_SHIFT) f |= MK_SHIFT;
-    if (mod & KMOD_CTRL) f |= MK_CONTROL;
-    return f;
+// Buttons and modifier keys as of the event being translated (MK_* flags of mouse messages).
+// SDL's own state functions report the state after the whole queue, so it is followed here.
+uintptr_t translatedButtons = 0;
+uintptr_t translatedModifiers = 0;
+
+uintptr_t buttonFlags() { return translatedButtons | translatedModifiers; }
+
+void followModifier(int vk, bool down) {
+    uintptr_t flag = vk == VK_SHIFT ? MK_SHIFT : vk == VK_CONTROL ? MK_CONTROL : 0;
+    if (down) translatedModifiers |= flag;
+    else translatedModifiers &= ~flag;
 }
 
 void post(uint32_t message, uintptr_t wParam, intptr_t lParam) { queue.push_back(Message{message, wParam, lParam}); }
@@ -129,7 +130,10 @@ void translate(const SDL_Event& e) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                 case SDL_WINDOWEVENT_RESTORED: post(WM_ACTIVATEAPP, 1, 0); break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
-                case SDL_WINDOWEVENT_MINIMIZED: post(WM_ACTIVATEAPP, 0, 0); break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    translatedButtons = translatedModifiers = 0;
+                    post(WM_ACTIVATEAPP, 0, 0);
+                    break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
                     post(WM_SIZE, 0,
                          static_cast<intptr_t>((static_cast<uint32_t>(e.window.data1) & 0xFFFFu) |
@@ -144,6 +148,7 @@ void translate(const SDL_Event& e) {
             bool up = e.type == SDL_KEYUP;
             int vk = virtualKey(e.key.keysym.sym);
             if (vk == 0) break;
+            followModifier(vk, !up);
             intptr_t data = keyData(e.key, up);
             post(up ? WM_KEYUP : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
             // Text input does not report these keys; Windows types them as control characters.
@@ -163,12 +168,15 @@ void translate(const SDL_Event& e) {
         case SDL_MOUSEBUTTONUP: {
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
             uint32_t msg;
+            uintptr_t flag;
             switch (e.button.button) {
-                case SDL_BUTTON_LEFT: msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-                case SDL_BUTTON_RIGHT: msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-                case SDL_BUTTON_MIDDLE: msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+                case SDL_BUTTON_LEFT: msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; flag = MK_LBUTTON; break;
+                case SDL_BUTTON_RIGHT: msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; flag = MK_RBUTTON; break;
+                case SDL_BUTTON_MIDDLE: msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; flag = MK_MBUTTON; break;
                 default: return;
             }
+            if (down) translatedButtons |= flag;
+            else translatedButtons &= ~flag;
             post(msg, buttonFlags(), pointLParam(e.button.x, e.button.y));
             break;
         }
@@ -245,6 +253,7 @@ bool createMainWindow(const char* title, WindowProc proc) {
     queue.clear();
     for (bool& h : held) h = false;
     mapping = Mapping{};
+    translatedButtons = translatedModifiers = 0;
     SDL_ShowWindow(window);
     SDL_MaximizeWindow(window);
     SDL_StartTextInput();
