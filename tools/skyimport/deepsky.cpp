@@ -471,6 +471,7 @@ const KnownPlace kKnownPlaces[] = {
     {0x0D000009, 0, 0, 520, 0, "Lac OB1 (de Zeeuw et al. 1999)"},
     {0x0D00000D, 283.764, -30.48, 26500, 10000, "Sagittarius dwarf, M 54 at its core (Monaco et al. 2004)"},
     {0x0D00000E, 266.41684, -29.00781, 8178, 1, "Sgr A*, GRAVITY Collaboration 2019"},
+    {0x0D000010, 0, 0, 62440, 0, "SMC, eclipsing binaries (Graczyk et al. 2020)"},
     {0x0D000011, 0, 0, 422, 0, "Orion B cloud (Menten et al. 2007)"},
     {0x030007B9, 0, 0, 414, 0, "Orion Nebula cluster, VLBA parallax (Menten et al. 2007)"},
     {0x0F0000F5, 0, 0, 400, 0, "taken as the Orion-Eridanus region; uncertain"},

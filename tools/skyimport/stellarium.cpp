@@ -55,6 +55,23 @@ int greekPrefix(const std::string& text, int& superscript, size_t& used) {
     return -1;
 }
 
+// Whether a star other than `hip` has a name.fab name that starts with `base` followed by a
+// digit or '_' and names constellation `con` ("α" + "1_Cen" matches base "α", con "Cen").
+bool sharedBase(const std::vector<std::string>& lines, const std::string& base, const std::string& con, uint32_t hip) {
+    for (const std::string& raw : lines) {
+        std::string line = trim(raw);
+        size_t bar = line.find('|');
+        long other;
+        if (bar == std::string::npos || !parseInt(line.substr(0, bar), other) || static_cast<uint32_t>(other) == hip) continue;
+        std::string name = trim(line.substr(bar + 1));
+        if (name.compare(0, base.size(), base) != 0) continue;
+        std::string rest = name.substr(base.size());
+        if (rest.size() > 1 && rest[0] >= '1' && rest[0] <= '9') rest.erase(0, 1);
+        if (rest == "_" + con || rest.compare(0, con.size() + 2, "_" + con + "_") == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int constellationIndex(const std::string& abbreviation) {
@@ -192,9 +209,17 @@ std::map<uint32_t, FabName> readNameFab(const std::string& path) {
         size_t under = name.find('_');
         if (under == std::string::npos) continue;  // not a Bayer or Flamsteed name
         // "59_And_A": a component letter after the constellation, dropped.
+        // A component C or later keeps such a name only when no other star has the name
+        // without the letter: "α_Cen_C" (Proxima) would read "Alp Cen" like Alpha Centauri A
+        // ("α1_Cen"), while "θ1_Ori_C" stays the Trapezium's brightest star.
         std::string conText = name.substr(under + 1);
         size_t second = conText.find('_');
-        if (second != std::string::npos) conText.erase(second);
+        if (second != std::string::npos) {
+            std::string part = conText.substr(second + 1);
+            conText.erase(second);
+            std::string base = name.substr(0, under);
+            if (part != "A" && part != "B" && sharedBase(lines, base, conText, static_cast<uint32_t>(hip))) continue;
+        }
         int con = constellationIndex(conText);
         if (con < 0) continue;  // a misspelt constellation in the source ("37_Ly"): no usable name
         std::string head = name.substr(0, under);
