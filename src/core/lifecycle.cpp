@@ -76,14 +76,6 @@ int createWindow() {
     return 1;
 }
 
-int loadSettings() {
-    settings::loadSettings();
-    return 1;
-}
-
-// The camera-reset option (-f, or the first run) starts all eight cameras from the default.
-int startCameras() { return camera::cameraStart(app::mode.RST); }
-
 // The splash's begin and end as start-up steps; each later step presents its progress with
 // splash::splashStep.
 int beginSplash() {
@@ -111,16 +103,14 @@ const StartStep kStartup[] = {
     {"packs", vfs::openPacks, "Can't init or load VFS packs."},
     {"video layer", video::start, "Can't init video system."},
     {"splash begin", beginSplash, nullptr},
-    {"settings", loadSettings, nullptr},
-    // splash step
+    // settings; splash step
     // input (creates the event types); splash step
     // catalogues: "Can't find default catalogs."; splash step
     // console: "Can't init console."; splash step
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step
     // toolbar: "Can't init toolbar."; splash step
-    {"cameras", startCameras, nullptr},
-    // splash step
+    // cameras; splash step
     // panels; splash step
     // macros; splash step
     {"splash end", endSplash, nullptr},
@@ -131,7 +121,7 @@ const StartStep kStartup[] = {
 void (*const kShutdown[])() = {
     // stop hooks of macros, panels, cameras, toolbar, plug-ins, Z windows, toolbar, console,
     // catalogues, input
-    settings::saveSettings,
+    // save settings
     video::stop,
     vfs::closePacks,
     timer::writeTimerSummary,
@@ -157,7 +147,6 @@ void resetProcessState() {
     app::pointerDrawn = 0;
     app::pointerOverWindow = 0;
     app::pointerOverToolbar = 0;
-    settings::settingsLoaded = 0;
     inFatalPath = false;
 }
 
@@ -244,7 +233,7 @@ int mainLoop() {
             platform::waitMessage();
         } else {
             timer::tickTimer();
-            camera::cameraFrame();  // scene step: camera motion, journeys, drawing of the scene
+            // scene step: camera motion, journeys, drawing of the scene
             // if app::guiVisible: Z windows frame, toolbar frame
             // console frame
             // help pick: completed with 0xFFFF on a left press over neither a window nor the toolbar
@@ -288,9 +277,7 @@ int entry(const char* commandLine) {
     std::snprintf(app::commandLine, sizeof app::commandLine, "%s", commandLine ? commandLine : "");
     parseCommandLine(app::commandLine);
     app::systemInfo = platform::gatherSystemInfo();
-    settings::readStartupValues();
-    // The launcher's Run resets the cameras on a first run; without the launcher, entry does.
-    if (app::firstRun) app::mode.RST = 1;
+    // read the start-up video values from the store
     parseVideoOptions(app::commandLine);
     // launcher: register the display drivers; with CNF show the launcher dialog, and return 0 at
     // once when the user leaves it with Exit

@@ -1,12 +1,17 @@
 // The main window's procedure.
 #include "core/window_proc.h"
 
+#include "video/video.h"
+
 namespace app {
 
 intptr_t mainWindowProc(const platform::Message& msg) {
     switch (msg.message) {
         case platform::WM_DESTROY:
             platform::postQuitMessage(0);
+            return 0;
+        case platform::WM_ACTIVATEAPP:
+            video::applicationSwitch(msg.wParam != 0);
             return 0;
         case platform::WM_PAINT:   // the display belongs to the video layer; nothing to paint
         case platform::WM_CREATE:

@@ -89,9 +89,19 @@ protected:
 
     std::string program() const { return root + "/program"; }
 
+    // The video layer's start needs the pointer bitmaps; they come from the shipped ones.
+    static std::string shipped(const char* name) {
+        std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/vyrex2/" + name, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
     void stagePacks() {
         std::filesystem::create_directory(program() + "/data");
-        auto pack = packwriter::buildOrDie({{"readme.txt", "packed"}});
+        auto pack = packwriter::buildOrDie({{"readme.txt", "packed"},
+                                            {"pointer.bmp", shipped("pointer.bmp")},
+                                            {"hpointer.bmp", shipped("hpointer.bmp")}});
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/vyrex2.vfs", pack), "");
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs",
                                          packwriter::buildOrDie({{"stellar.note", "n"}})),
