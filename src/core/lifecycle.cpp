@@ -76,6 +76,14 @@ int createWindow() {
     return 1;
 }
 
+int loadSettings() {
+    settings::loadSettings();
+    return 1;
+}
+
+// The camera-reset option (-f, or the first run) starts all eight cameras from the default.
+int startCameras() { return camera::cameraStart(app::mode.RST); }
+
 // The splash's begin and end as start-up steps; each later step presents its progress with
 // splash::splashStep.
 int beginSplash() {
@@ -91,9 +99,11 @@ struct StartStep {
     const char* what;
     int (*start)();         // 1 on success
     const char* fatalText;  // failure ends the program with this text; null: result ignored
+    bool splashStep = false;  // advance the splash's progress bar once the step is done
 };
 
-// The start-up sequence, in order. Each subsystem adds its line at its place below.
+// The start-up sequence, in order. Each subsystem adds its line at its place below; the steps
+// between the splash's begin and end advance its bar.
 const StartStep kStartup[] = {
     {"log channels and header", startLog, nullptr},
     // marker list: empty it
@@ -103,14 +113,14 @@ const StartStep kStartup[] = {
     {"packs", vfs::openPacks, "Can't init or load VFS packs."},
     {"video layer", video::start, "Can't init video system."},
     {"splash begin", beginSplash, nullptr},
-    // settings; splash step
+    {"settings", loadSettings, nullptr, true},
     // input (creates the event types); splash step
     // catalogues: "Can't find default catalogs."; splash step
     // console: "Can't init console."; splash step
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step
     // toolbar: "Can't init toolbar."; splash step
-    // cameras; splash step
+    {"cameras", startCameras, nullptr, true},
     // panels; splash step
     // macros; splash step
     {"splash end", endSplash, nullptr},
@@ -121,7 +131,7 @@ const StartStep kStartup[] = {
 void (*const kShutdown[])() = {
     // stop hooks of macros, panels, cameras, toolbar, plug-ins, Z windows, toolbar, console,
     // catalogues, input
-    // save settings
+    settings::saveSettings,
     video::stop,
     vfs::closePacks,
     timer::writeTimerSummary,
@@ -147,6 +157,7 @@ void resetProcessState() {
     app::pointerDrawn = 0;
     app::pointerOverWindow = 0;
     app::pointerOverToolbar = 0;
+    settings::settingsLoaded = 0;
     inFatalPath = false;
 }
 
@@ -207,9 +218,11 @@ void parseVideoOptions(const char* text) {
 
 int startup() {
     for (const StartStep& step : kStartup) {
-        if (step.start() == 1 || !step.fatalText) continue;
-        fatalExit(2, step.fatalText);
-        return 0;
+        if (step.start() != 1 && step.fatalText) {
+            fatalExit(2, step.fatalText);
+            return 0;
+        }
+        if (step.splashStep) splash::splashStep();
     }
     return 1;
 }
@@ -233,7 +246,7 @@ int mainLoop() {
             platform::waitMessage();
         } else {
             timer::tickTimer();
-            // scene step: camera motion, journeys, drawing of the scene
+            camera::cameraFrame();  // scene step: camera motion, journeys, drawing of the scene
             // if app::guiVisible: Z windows frame, toolbar frame
             // console frame
             // help pick: completed with 0xFFFF on a left press over neither a window nor the toolbar
@@ -277,7 +290,9 @@ int entry(const char* commandLine) {
     std::snprintf(app::commandLine, sizeof app::commandLine, "%s", commandLine ? commandLine : "");
     parseCommandLine(app::commandLine);
     app::systemInfo = platform::gatherSystemInfo();
-    // read the start-up video values from the store
+    settings::readStartupValues();
+    // The launcher's Run resets the cameras on a first run; without the launcher, entry does.
+    if (app::firstRun) app::mode.RST = 1;
     parseVideoOptions(app::commandLine);
     // launcher: register the display drivers; with CNF show the launcher dialog, and return 0 at
     // once when the user leaves it with Exit
