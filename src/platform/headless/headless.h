@@ -3,9 +3,9 @@
 // sleeps, the window's life). Tests include this header; the program never does.
 //
 // Messages pushed here are taken by platform::peekMessage in order. platform::waitMessage never
-// blocks: it counts the wait, runs the idle hook if the queue is empty, and returns, so a test
-// that forgets to feed the loop ends instead of hanging (the loop then keeps waiting and the idle
-// hook is the place to push the next message).
+// blocks: it counts the wait, runs the idle hook if the queue is empty, and returns. A test that
+// lets the program go inactive must therefore feed it from the idle hook (or a frame receiver),
+// or the inactive loop keeps waiting.
 #pragma once
 
 #include <cstdint>
