@@ -38,12 +38,6 @@ struct Marker {
 // 0/1: whether the sky build turns markers into list entries. 0 at start.
 extern int markersShown;
 
-// Start-up step: empties the table and installs markerHide as the camera start-up's
-// scene::hideMarkers. Returns 1.
-int markerStart();
-// markersShown = 0.
-void markerHide();
-
 int markerCount();
 const Marker* markerAt(int index);
 int markerAppend(const Marker& marker);

@@ -1,8 +1,6 @@
 // The marker table: a fixed array of markers and their count.
 #include "extensions/markers.h"
 
-#include "navigation/scene_hooks.h"
-
 namespace markers {
 
 int markersShown = 0;
@@ -29,13 +27,5 @@ int markerAppend(const Marker& marker) {
 }
 
 void markerClear() { count = 0; }
-
-void markerHide() { markersShown = 0; }
-
-int markerStart() {
-    markerClear();
-    scene::hideMarkers = markerHide;
-    return 1;
-}
 
 }  // namespace markers
