@@ -116,6 +116,10 @@ void closeDisplay() {
 
 void presentFrame(const uint32_t* pixels, int width, int height, int pitch) {
     if (renderer == nullptr || pixels == nullptr || width != surfaceW || height != surfaceH) return;
+    // Frames presented before the main loop takes messages (the splash) must still see the
+    // window's real size: pumping moves the system's events into SDL's queue, where the window
+    // and the renderer learn of a resize; the messages themselves stay queued for the loop.
+    SDL_PumpEvents();
     SDL_UpdateTexture(texture, nullptr, pixels, pitch);
 
     // The window's size in window pixels (pointer coordinates) and in output pixels (the renderer,
