@@ -8,6 +8,7 @@
 #include "catalog/catalog_internal.h"
 #include "core/app.h"
 #include "core/log.h"
+#include "navigation/camera.h"
 #include "vfs/vfs.h"
 
 namespace catalog {
@@ -22,11 +23,7 @@ bool starExtra(const StarRecord& star, StarExtraRecord& out) {
     return star.extra >= 0 && readStarExtra(static_cast<uint32_t>(star.extra), out);
 }
 
-Vector3 observerPosition() {
-    // The cameras are not part of the program yet; until they are, everything is seen from the
-    // Sun.
-    return Vector3{};
-}
+Vector3 observerPosition() { return camera::activeCamera()->IPos; }
 
 }  // namespace detail
 

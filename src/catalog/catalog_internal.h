@@ -36,7 +36,7 @@ bool starExtra(const StarRecord& star, StarExtraRecord& out);
 // Called by catalogAttach: the name index belongs to the files it was built from.
 void resetNameIndex();
 
-// Position of the active camera, light years.
+// Interstellar position of the active camera, light years.
 Vector3 observerPosition();
 
 // Formats into a fixed buffer, always terminated, cut at its size.

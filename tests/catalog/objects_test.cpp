@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/catalog.h"
+#include "navigation/camera.h"
 #include "support/synthcatalog.h"
 
 using namespace catalog;
@@ -64,6 +65,12 @@ TEST(Attach, RecordsAreReadFromUnalignedBytes) {
 class StarCatalogue : public ::testing::Test {
 protected:
     SynthCatalog cat;
+    Vector3 savedCamera;
+    void SetUp() override {
+        savedCamera = camera::activeCamera()->IPos;
+        camera::activeCamera()->IPos = Vector3{};
+    }
+    void TearDown() override { camera::activeCamera()->IPos = savedCamera; }
 };
 
 int hookCalls = 0;
@@ -130,6 +137,15 @@ TEST_F(StarCatalogue, StarInfoPhysics) {
 
     ASSERT_EQ(starInfo(oneParsec, info), 1);
     EXPECT_NEAR(info.appMag, info.absMag - 5, 1e-6);
+
+    // Seen from the active camera: 10 parsecs from a camera placed 10 parsecs beyond the star.
+    camera::activeCamera()->IPos = Vector3{32.616, -32.616, 0};
+    ASSERT_EQ(starInfo(tenParsecs, info), 1);
+    EXPECT_NEAR(info.relative.y, 32.616, 1e-9);
+    EXPECT_NEAR(info.relative.x, 0, 1e-5);
+    EXPECT_NEAR(info.appMag, info.absMag, 1e-6);
+    EXPECT_NEAR(info.position.x, 32.616, 1e-5);  // the position stays the catalogue's
+    camera::activeCamera()->IPos = Vector3{};
 
     // The mass law switches between spectral low bytes 0x51 and 0x52.
     StarInfo a, b;
