@@ -6,32 +6,9 @@
 
 #include "camera_fixture.h"
 #include "catalog/catalog.h"
+#include "support/synthcatalog.h"
 
 namespace {
-
-// Stars 0..3 and deep-sky objects 0 (open cluster) and 1 (pulsar), at positions in light years.
-std::vector<catalog::StarRecord> stars;
-std::vector<catalog::DeepSkyRecord> deepSky;
-
-catalog::StarRecord star(float x, float y, float z) {
-    catalog::StarRecord r{};
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    r.flags = catalog::kLastOfRun;
-    r.firstComponent = -1;
-    r.extra = -1;
-    return r;
-}
-
-catalog::DeepSkyRecord deep(uint8_t type, float x, float y, float z) {
-    catalog::DeepSkyRecord r{};
-    r.type = type;
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    return r;
-}
 
 // One body of the entered system, 0x02000001, at a kilometre position of the test's choosing.
 constexpr int32_t kBody = 0x02000001;
@@ -46,16 +23,16 @@ int bodyPosition(catalog::ObjectId id, Vector3& out) {
 
 class JourneyTest : public CameraTest {
 protected:
+    synth::SynthCatalog sky;
+
     void SetUp() override {
         CameraTest::SetUp();
-        stars = {star(0, 0, 10.5f), star(4, 0, 0), star(0, 5, 0), star(0, 0, 0.05f)};
-        deepSky = {deep(catalog::kOpenCluster, 100, 0, 0), deep(catalog::kPulsar, 0, 200, 0)};
-        catalog::CatalogFiles files;
-        files.data[catalog::kStellarData] = reinterpret_cast<const uint8_t*>(stars.data());
-        files.size[catalog::kStellarData] = stars.size() * sizeof(catalog::StarRecord);
-        files.data[catalog::kGalacticData] = reinterpret_cast<const uint8_t*>(deepSky.data());
-        files.size[catalog::kGalacticData] = deepSky.size() * sizeof(catalog::DeepSkyRecord);
-        ASSERT_EQ(catalog::catalogAttach(files), 1);
+        // Stars 0..3; deep-sky objects 0x01000000 (open cluster) and 0x01000001 (pulsar).
+        for (Vector3 p : {Vector3{0, 0, 10.5}, Vector3{4, 0, 0}, Vector3{0, 5, 0}, Vector3{0, 0, 0.05}})
+            sky.addStar(p, 1.0, 0.6, catalog::kNoSpectral, synth::hipCode(1));
+        sky.addDeepSky(catalog::kOpenCluster, {100, 0, 0}, -5, 0);
+        sky.addDeepSky(catalog::kPulsar, {0, 200, 0}, -5, 0);
+        sky.attach();
         bodyAt = {1000, 0, 0};
         catalog::bodyPositionHook = bodyPosition;
         cam().IPos = {0, 0, 0};
@@ -64,7 +41,6 @@ protected:
     }
     void TearDown() override {
         catalog::bodyPositionHook = nullptr;
-        catalog::catalogAttach(catalog::CatalogFiles{});
         CameraTest::TearDown();
     }
 };
