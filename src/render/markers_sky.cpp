@@ -4,9 +4,10 @@
 // keeps its angular size):
 // - line: one entry from point1 to point2, both ends scaled by the distance of the midpoint;
 // - arrow: that line plus two head strokes from the tip (point2), each 1/8 of the scaled line's
-//   length, at ±25° from the line pointing back toward point1, in the plane that holds the line
-//   and the direction of the tip, so the head opens across the view; each stroke is sorted by
-//   its own midpoint;
+//   length, at ±25° from the line pointing back toward point1, spread across the direction in
+//   which the tip is seen (the head's plane holds the line and the perpendicular to both the
+//   line and the tip's direction), so the head opens on screen; each stroke is sorted by its own
+//   midpoint;
 // - text: a text entry at point1 with the first 75 characters of the text;
 // - mark: a cross of two strokes through point1, across the direction of point1, each reaching
 //   kMarkArm of the sky radius (about 0.4°, some ten pixels at the default zoom) either side.
@@ -73,8 +74,8 @@ void addArrowHead(const Vector3& s1, const Vector3& s2, double lineDistance, uin
     const double len = length(back);
     if (!(len > 0.0)) return;
     const Vector3 u = back * (1.0 / len);
-    // Across the line, in the plane of the line and the tip's direction.
-    Vector3 n = cross(cross(u, s2), u);
+    // Across both the line and the tip's direction: seen from the camera the head opens fully.
+    Vector3 n = cross(u, s2);
     const double nl = length(n);
     n = nl > len * 1e-9 ? n * (1.0 / nl) : anyPerpendicular(u);
     const double strokeLength = len * kHeadFraction;
