@@ -190,9 +190,10 @@ int main(int argc, char** argv) {
                     sr.refinedFromKStars);
         std::printf("  extra records %zu: Bayer/Flamsteed %zu, variable names %zu, Gliese %zu, HR %zu; variables %zu, radii %zu\n",
                     cat.extras.size(), sr.bayerFlamsteed, sr.variableNames, sr.gliese, sr.hr, sr.variables, sr.radii);
-        std::printf("  multiple stars %zu with %zu components (%zu resolved Hipparcos, %zu from shared WDS identifiers); "
-                    "%zu WDS pairs without companion data left out\n",
-                    sr.multipleStars, sr.components, sr.resolvedComponents, sr.wdsCompanions, sr.wdsWithoutData);
+        std::printf("  multiple stars %zu with %zu components (%zu resolved under one HIP number, %zu lettered under "
+                    "their own, %zu from shared WDS identifiers); %zu WDS pairs without companion data left out\n",
+                    sr.multipleStars, sr.components, sr.resolvedComponents, sr.letteredCompanions, sr.wdsCompanions,
+                    sr.wdsWithoutData);
         std::printf("  tree: %zu nodes, %zu leaves (capacity %u), depth %zu, largest run %zu; Sun at %u\n", sr.treeNodes,
                     sr.leaves, a.leaf, sr.depth, sr.largestRun, catalog::kSunIndex);
         for (const std::string& c : sr.checks) std::printf("  %s\n", c.c_str());

@@ -277,6 +277,32 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
     std::map<std::string, std::vector<uint32_t>> wdsGroups;
     for (const auto& [hip, d] : doubles)
         if (byHip.count(hip)) wdsGroups[d.wds].push_back(hip);
+    // Hipparcos components catalogued under HIP numbers of their own (Alpha Centauri B): a
+    // star whose record carries a letter from B on belongs to the nearest A record within 60".
+    std::map<uint32_t, std::vector<uint32_t>> letteredCompanions;  // primary HIP → companion HIPs
+    {
+        DirectionIndex primaries;
+        std::vector<uint32_t> primaryHips;
+        for (const auto& [hip, records] : byHip)
+            if (records[0].component == 'A') {
+                primaries.add(records[0].dir, static_cast<uint32_t>(primaryHips.size()));
+                primaryHips.push_back(hip);
+            }
+        const double within = std::cos(60.0 * kArcsec);
+        for (const auto& [hip, records] : byHip) {
+            if (records[0].component < 'B') continue;
+            double best = within;
+            uint32_t primary = 0;
+            primaries.near(records[0].dir, [&](uint32_t n) {
+                double c = dot(byHip[primaryHips[n]][0].dir, records[0].dir);
+                if (c >= best) {
+                    best = c;
+                    primary = primaryHips[n];
+                }
+            });
+            if (primary) letteredCompanions[primary].push_back(hip);
+        }
+    }
     std::map<uint32_t, std::vector<uint32_t>> wdsCompanions;  // primary HIP → companion HIPs
     for (auto& [wds, hips] : wdsGroups) {
         if (hips.size() < 2) continue;
@@ -379,9 +405,21 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
             used.insert(letter);
             ++report.resolvedComponents;
         }
+        std::set<uint32_t> companionHips;
+        auto lc = letteredCompanions.find(p.hip);
+        if (lc != letteredCompanions.end())
+            for (uint32_t other : lc->second) {
+                const ZoneStar& z = byHip[other][0];
+                if (used.count(z.component)) continue;
+                used.insert(z.component);
+                companionHips.insert(other);
+                comps.push_back({z.component, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+                ++report.letteredCompanions;
+            }
         auto wc = wdsCompanions.find(p.hip);
         if (wc != wdsCompanions.end())
             for (uint32_t other : wc->second) {
+                if (companionHips.count(other)) continue;
                 char letter = 'B';
                 while (used.count(letter)) ++letter;
                 if (letter > 'Z') break;

@@ -27,7 +27,8 @@ struct StarReport {
     size_t zoneRecords = 0, hipStars = 0, usable = 0, estimatedNakedEye = 0, droppedNakedEyeNoType = 0,
            droppedFaint = 0, noParallaxError = 0, refinedFromKStars = 0;
     size_t bayerFlamsteed = 0, variableNames = 0, gliese = 0, hr = 0, variables = 0, radii = 0;
-    size_t multipleStars = 0, components = 0, resolvedComponents = 0, wdsCompanions = 0, wdsWithoutData = 0;
+    size_t multipleStars = 0, components = 0, resolvedComponents = 0, letteredCompanions = 0, wdsCompanions = 0,
+           wdsWithoutData = 0;
     size_t treeNodes = 0, leaves = 0, depth = 0, largestRun = 0;
     std::vector<std::string> checks;  // lines of the well-known-star check
 };
