@@ -17,6 +17,7 @@
 #include "core/zode.h"
 #include "navigation/camera.h"
 #include "platform/platform.h"
+#include "render/render.h"
 #include "vfs/vfs.h"
 #include "video/video.h"
 
@@ -120,6 +121,8 @@ const StartStep kStartup[] = {
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step
     // toolbar: "Can't init toolbar."; splash step
+    // The renderers put their hooks in place before the camera step prepares them.
+    {"renderers", render::renderInstall, nullptr},
     {"cameras", startCameras, nullptr, true},
     // panels; splash step
     // macros; splash step
