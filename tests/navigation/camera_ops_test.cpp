@@ -106,14 +106,6 @@ TEST_F(CameraTest, MoveStepsAlongTheViewAxesByTheModesStep) {
     EXPECT_EQ(camera::rebuildSky, 0);
 }
 
-TEST_F(CameraTest, RotateTurnsTheActiveCameraAndAnnouncesIt) {
-    cam().Cam = vmath::identity();
-    camera::rotate(0, vmath::kHalfPi, 0);  // yaw a quarter turn
-    EXPECT_NEAR(cam().Cam.m[2][0], -1.0, 1e-9);  // now looking along −x
-    EXPECT_EQ(codes(), (std::vector<uint32_t>{515}));
-    EXPECT_EQ(camera::cameraAt(1)->Cam.m[0][0], camera::defaultRecord().Cam.m[0][0]);
-}
-
 TEST_F(CameraTest, SetModeZeroAndOneNeedNoLock) {
     cam().lock = camera::kNone;
     EXPECT_EQ(camera::setMode(1), 1);

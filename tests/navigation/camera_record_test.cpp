@@ -46,26 +46,4 @@ TEST(CameraRecordBytes, DefaultRecordFieldsLieAtTheirOffsets) {
     EXPECT_EQ(at<double>(r, 448), 1.5);                   // labelMagLimit
 }
 
-TEST(CameraRecordBytes, DefaultFlagsAreStarsDeepSkyBitmapsGalaxyAndBodyTextures) {
-    using namespace camera;
-    EXPECT_EQ(kFlagStars | kFlagDeepSkyTexture | kFlagGalaxy | kFlagGalaxyTexture | kFlagBodyTexture,
-              defaultRecord().flags);
-    EXPECT_EQ(defaultRecord().flags & (kFlagLabels | kFlagDeepSky | kFlagFlare | kFlagOrbits), 0u);
-}
-
-TEST(CameraRecordBytes, DefaultOrientationIsOrthonormalAndRightHanded) {
-    const Matrix4& m = camera::defaultRecord().Cam;
-    const Vector3 r0{m.m[0][0], m.m[0][1], m.m[0][2]};
-    const Vector3 r1{m.m[1][0], m.m[1][1], m.m[1][2]};
-    const Vector3 r2{m.m[2][0], m.m[2][1], m.m[2][2]};
-    EXPECT_NEAR(vmath::dot(r0, r0), 1.0, 1e-5);
-    EXPECT_NEAR(vmath::dot(r1, r1), 1.0, 1e-5);
-    EXPECT_NEAR(vmath::dot(r2, r2), 1.0, 1e-5);
-    EXPECT_NEAR(vmath::dot(r0, r1), 0.0, 1e-5);
-    const Vector3 c = vmath::cross(r1, r2);  // row 0 = row 1 × row 2
-    EXPECT_NEAR(c.x, r0.x, 1e-5);
-    EXPECT_NEAR(c.y, r0.y, 1e-5);
-    EXPECT_NEAR(c.z, r0.z, 1e-5);
-}
-
 }  // namespace
