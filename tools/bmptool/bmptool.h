@@ -26,6 +26,7 @@ struct Group {
 
 Group pointerBitmaps();
 Group introBitmaps();
+Group interfaceBitmaps();  // interface.cpp: window, toolbar and panel controls
 
 // ---- Painting helpers ---------------------------------------------------------------------------
 

@@ -16,7 +16,7 @@ namespace {
 
 using bmptool::Group;
 
-Group (*const kGroups[])() = {bmptool::pointerBitmaps, bmptool::introBitmaps};
+Group (*const kGroups[])() = {bmptool::pointerBitmaps, bmptool::introBitmaps, bmptool::interfaceBitmaps};
 
 bool wanted(const char* file, int argc, char** argv) {
     if (argc <= 2) return true;
