@@ -5,12 +5,14 @@
 // together, never edited in place. markerAppend copies a record into the next free slot and
 // returns 1, or returns 0 and changes nothing when the table is full. markerAt returns null for
 // an index outside 0..markerCount()−1. Positions are light years in the catalogue's frame; the
-// colour is a device pixel value (video::packRgb), handed to the drawing layer as is. The sky
+// colour is a device pixel value (draw::packColour), handed to the drawing layer as is. The sky
 // build reads the table when markersShown is 1; whoever changes the table or markersShown sets
 // the camera's rebuildSky so the sky lists pick the change up. Main thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "navigation/vecmath.h"
 
@@ -42,5 +44,45 @@ int markerCount();
 const Marker* markerAt(int index);
 int markerAppend(const Marker& marker);
 void markerClear();
+
+// ---- Definitions and marker files ---------------------------------------------------------------
+//
+// A definition is one line of text: a kind word (its first letter l line, a arrow, t text,
+// m mark), "{", then the kind's fields separated by ";": positions p(x,y,z) in light years,
+// o(hex identifier) or n(name); a colour r…(RRGGBB) in hexadecimal; a text between double quotes;
+// a mark's style letter f or c. Lines that are empty, start with "//" or with a control
+// character, or start with another letter are not definitions. A definition that fails at any
+// field adds nothing; so does every definition once the table is full. Positions must be finite;
+// a text longer than kTextBytes − 1 characters is cut there. Nothing is reported.
+//
+// Marker files are "<program folder>/marker/<name>", read in binary mode, one definition per
+// line of at most kLineChars characters (the rest of a longer line is read as the next line; a
+// carriage return before the line feed does no harm). Whoever loads, adds or clears markers sets
+// the camera's rebuildSky.
+
+constexpr int kLineChars = 259;
+constexpr size_t kListBytes = 256;  // markerList's buffer
+
+// Start-up: empties the table and has the camera's start-up switch the display off. Returns 1.
+int markerStart();
+// Parses one definition into `out`: 1 when it is a complete marker, else 0 (`out` then holds
+// nothing useful). Colours are packed for the video layer's current pixel format.
+int markerParse(const char* definition, Marker& out);
+// Reads one position with the definitions' grammar (p(x,y,z), o(identifier) or n(name), the
+// first of those letters found in `text`): 1 and `out` set, or 0. The console's position
+// arguments use it too.
+int markerPosition(const char* text, Vector3& out);
+// Adds one marker from one definition: 1 added, 0 not a valid definition or the table is full.
+int markerAdd(const char* definition);
+// Adds every valid definition of the lines read from `file` until its end or a full table;
+// returns the number of markers added.
+int markerAddLines(std::FILE* file);
+// Loads "<program folder>/marker/<name>" on top of the markers there are: the number of markers
+// added, or −1 when the file cannot be opened.
+int markerLoad(const char* name);
+// The names of the marker files ("*.map" in the marker folder, sorted), each followed by one
+// blank, into `out` (always terminated; empty when there is none). A name that does not fit
+// whole ends the list. Returns the number of names written.
+int markerList(char* out, size_t capacity);
 
 }  // namespace markers
