@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/app.h"
+#include "core/input.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/splash.h"
@@ -15,6 +16,7 @@
 #include "core/timer.h"
 #include "core/window_proc.h"
 #include "core/zode.h"
+#include "extensions/markers.h"
 #include "navigation/camera.h"
 #include "platform/platform.h"
 #include "render/render.h"
@@ -107,7 +109,7 @@ struct StartStep {
 // between the splash's begin and end advance its bar.
 const StartStep kStartup[] = {
     {"log channels and header", startLog, nullptr},
-    // marker list: empty it
+    {"marker list", markers::markerStart, nullptr},
     {"event bus", zode::start, "Can't init ZODE."},
     {"main window", createWindow, "Can't init background window."},
     {"frame timer", timer::startTimer, nullptr},
@@ -115,7 +117,7 @@ const StartStep kStartup[] = {
     {"video layer", video::start, "Can't init video system."},
     {"splash begin", beginSplash, nullptr},
     {"settings", loadSettings, nullptr, true},
-    // input (creates the event types); splash step
+    {"input", input::startInput, nullptr, true},
     // catalogues: "Can't find default catalogs."; splash step
     // console: "Can't init console."; splash step
     // Z windows system: "Can't init Z windows system."; splash step
@@ -133,7 +135,8 @@ const StartStep kStartup[] = {
 // safe for a subsystem that never started.
 void (*const kShutdown[])() = {
     // stop hooks of macros, panels, cameras, toolbar, plug-ins, Z windows, toolbar, console,
-    // catalogues, input
+    // catalogues
+    input::stopInput,
     settings::saveSettings,
     video::stop,
     vfs::closePacks,
@@ -238,7 +241,7 @@ int mainLoop() {
 
     platform::Message msg;
     for (;;) {
-        // poll input: pointer position and motion, mouse-look
+        input::pollInput();  // pointer position and motion, mouse-look
 
         if (platform::peekMessage(msg)) {
             if (msg.message == platform::WM_QUIT) break;

@@ -1,6 +1,7 @@
 // The main window's procedure.
 #include "core/window_proc.h"
 
+#include "core/input.h"
 #include "video/video.h"
 
 namespace app {
@@ -11,14 +12,16 @@ intptr_t mainWindowProc(const platform::Message& msg) {
             platform::postQuitMessage(0);
             return 0;
         case platform::WM_ACTIVATEAPP:
+            // Buttons released while another program has the focus never reach us.
+            if (msg.wParam == 0) input::releaseButtons();
             video::applicationSwitch(msg.wParam != 0);
             return 0;
         case platform::WM_PAINT:   // the display belongs to the video layer; nothing to paint
         case platform::WM_CREATE:
             return 0;
-        // Keys, characters, buttons and the wheel are handled here once input exists.
+        // Keys, characters, buttons, the wheel and the GUI routing of everything else.
         default:
-            return platform::defaultWindowProc(msg);
+            return input::windowMessage(msg);
     }
 }
 
