@@ -117,7 +117,7 @@ bool parsePcf(const uint8_t* data, size_t size, BitmapFont& font, std::string& e
     }
     c.pos += 8;  // flag bytes
     int fontAscent = c.s32(), fontDescent = c.s32();
-    if (c.bad || fontAscent < 0 || fontDescent < 0 || fontAscent + fontDescent > 64) {
+    if (c.bad || fontAscent < 0 || fontDescent < 0 || fontAscent > 64 || fontDescent > 64) {
         error = "bad font ascent or descent";
         return false;
     }
