@@ -23,13 +23,15 @@ void resetLists() {
     storage.nebulaPoints.count = 0;
 }
 
+constexpr int kInsertionSortLength = 16;
+
 // Hoare partition around the middle item's key. The part that is not recursed into is handled
 // by the loop; recursing into the smaller part keeps the stack within log2(count) levels for
 // any input, and the order produced is the same as with any other choice of part, since the
 // two parts are sorted independently.
 void sortSkyItems(SkyListItem* items, int count) {
     int lo = 0, hi = count - 1;
-    while (lo < hi) {
+    while (hi - lo >= kInsertionSortLength) {
         const double pivot = items[lo + (hi - lo) / 2].distance;
         int i = lo - 1, j = hi + 1;
         for (;;) {
@@ -46,6 +48,16 @@ void sortSkyItems(SkyListItem* items, int count) {
             sortSkyItems(items + j + 1, hi - j);
             hi = j;
         }
+    }
+    // Short parts: insertion sort, cheaper than partitioning a handful of items.
+    for (int i = lo + 1; i <= hi; ++i) {
+        const SkyListItem item = items[i];
+        int k = i - 1;
+        while (k >= lo && items[k].distance > item.distance) {
+            items[k + 1] = items[k];
+            --k;
+        }
+        items[k + 1] = item;
     }
 }
 

@@ -179,6 +179,7 @@ void drawSkyOn(draw::Surface& s, int cx, int cy) {
 
 void prepareSky() {
     resetLists();
+    indexStarTree();
     loadSprites();
     loadLineFont();
 }

@@ -8,6 +8,9 @@
 
 namespace render {
 
+// Indexes the attached catalogue's star tree for the collection (the brightest star under each
+// node). Allocates; done by prepareSky and again only when another catalogue is attached.
+void indexStarTree();
 // Stars seen from camera.IPos: a walk of the catalogue's star tree with a magnitude cut per
 // leaf run and an early exit within each run. Appends to the star list and the SkyList.
 void collectStars(const CameraRecord& camera);
