@@ -64,7 +64,6 @@ constexpr GreekLetter kGreek[24] = {
     {"Rho", "Rho"},   {"Sig", "Sigma"}, {"Tau", "Tau"},     {"Ups", "Upsilon"},
     {"Phi", "Phi"},   {"Chi", "Chi"},   {"Psi", "Psi"},     {"Ome", "Omega"},
 };
-constexpr unsigned kNoGreekLetter = 31;
 
 // Open-cluster catalogues by row 1 to 62 (row 0 is not a catalogue). Empty rows are catalogues
 // without a prefix; rows 30, 32, 37 and 53 name a single cluster by themselves.
