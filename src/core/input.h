@@ -19,9 +19,9 @@
 //   Button messages update the states below; every message other than keys, characters and the
 //   wheel then goes to the GUI routing hooks (while the GUI is shown) and to the platform's
 //   default handling.
-// - The wheel moves the camera one step of `speed` per message, forward when turned away from
-//   the user; with the middle button held it changes `speed` by 0.5 instead (away: faster) and
-//   asks for a sky rebuild. A step that would take `speed` to 0 or below is not taken, so the
+// - Each wheel message calls move(±speed, 0, 0), forward when the wheel turns away from the
+//   user (so a move covers `speed` times the mode's step); with the middle button held it
+//   changes `speed` by 0.5 instead (away: faster) and asks for a sky rebuild. A step that would take `speed` to 0 or below is not taken, so the
 //   wheel never stops or reverses the camera.
 // - Home never takes `zoom` below kMinZoom (the picture would shrink to a point and then turn
 //   over) nor `zclip` below 0.
