@@ -32,6 +32,11 @@ void prepareSky();   // loads the sprites and the line font; empties the lists
 void buildSky();     // rebuilds the lists from the active camera
 void drawSky();      // draws the lists on video::state.drawing
 
+// The star collection keeps an index of the catalogue's star tree, made by prepareSky and made
+// again when a catalogue at another address or of another size is attached. Whoever replaces
+// the attached catalogue's contents in place (tests, tools) calls this before the next build.
+void catalogueChanged();
+
 // Rebuild from any camera record (benchmarks and tests use records that are not active).
 void buildSkyFrom(const CameraRecord& camera);
 // Draws the lists for the active camera on `surface`, projecting about (cx, cy).

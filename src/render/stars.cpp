@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/catalog.h"
+#include "render/render.h"
 #include "render/sky_internal.h"
 #include "render/sprites.h"
 #include "video/video.h"
@@ -247,6 +248,8 @@ StarLook starLook(double m, int16_t colourBV, double distance, double labelMagLi
     if (distance < vradius) look.starFlags |= kStarLocal;
     return look;
 }
+
+void catalogueChanged() { brightness.state.clear(); }
 
 void collectStars(const CameraRecord& camera) {
     const catalog::CatalogFiles& files = catalog::catalogFiles();

@@ -43,6 +43,12 @@ class CollectionTest : public rtest::RenderFixture {
 protected:
     synth::SynthCatalog cat;
 
+    // The catalogue's vectors may reuse the memory of the one before.
+    void attach() {
+        cat.attach();
+        render::catalogueChanged();
+    }
+
     void collect(const Vector3& eye, double limit) {
         cam().IPos = eye;
         cam().starMagLimit = limit;
@@ -74,7 +80,7 @@ void randomSky(synth::SynthCatalog& cat, int count, unsigned seed) {
 TEST_F(CollectionTest, TreeWalkFindsExactlyTheStarsBrighterThanTheLimit) {
     randomSky(cat, 20000, 7);
     cat.buildTree(8);
-    cat.attach();
+    attach();
     const Vector3 cameras[] = {
         {0, 0, 0},          {300, -120, 40},    {-0.5, 0.25, 12.5}, {399, 59, -399},
         {5000, 5000, 0},    {-2500, 900, 3000}, {0, 5000, 0},       {40.001, 40, -40},
@@ -85,7 +91,31 @@ TEST_F(CollectionTest, TreeWalkFindsExactlyTheStarsBrighterThanTheLimit) {
             EXPECT_EQ(collected(), bruteForce(cat, eye, limit))
                 << "camera " << eye.x << "," << eye.y << "," << eye.z << " limit " << limit;
         }
+        // A steeper cut reads more and finds the same; a flatter one may only lose stars.
+        cam().tree = 2.0;
+        collect(eye, 6.0);
+        EXPECT_EQ(collected(), bruteForce(cat, eye, 6.0));
+        cam().tree = 0.3;
+        collect(eye, 6.0);
+        const auto some = collected(), all = bruteForce(cat, eye, 6.0);
+        EXPECT_TRUE(std::includes(all.begin(), all.end(), some.begin(), some.end()));
+        cam().tree = 1.0;
     }
+}
+
+TEST_F(CollectionTest, ACatalogueChangedInPlaceIsIndexedAgain) {
+    randomSky(cat, 3000, 11);
+    cat.buildTree(8);
+    attach();
+    collect({0, 0, 0}, 6);
+    const size_t before = collected().size();
+    // Every star ten magnitudes brighter, same memory, same sizes.
+    for (auto& s : cat.stars) s.absMag = static_cast<int16_t>(s.absMag - 10 * 256);
+    cat.attach();
+    render::catalogueChanged();
+    collect({0, 0, 0}, 6);
+    EXPECT_GT(collected().size(), before);
+    EXPECT_EQ(collected(), bruteForce(cat, {0, 0, 0}, 6));
 }
 
 // A camera just beside the face of a big leaf box whose corners are all far away: the run's
@@ -98,7 +128,7 @@ TEST_F(CollectionTest, NearStarBehindARemoteBrightOneInTheSameRunIsSeen) {
     cat.addStar({150000, 150000, 150000}, -5, 0, catalog::kNoSpectral, synth::hipCode(1));
     cat.addStar({1, 50000, 50000}, 3, 0, catalog::kNoSpectral, synth::hipCode(2));
     const auto moved = cat.buildTree(8);
-    cat.attach();
+    attach();
     collect({-1, 50000, 50000}, 6);
     const auto ids = collected();
     EXPECT_EQ(ids.count(static_cast<int32_t>(moved[13])), 1u) << "the near star was lost";
@@ -109,7 +139,7 @@ TEST_F(CollectionTest, EntriesCarryDirectionDistanceAndIdentity) {
     cat.addStar({3, 4, 0}, 1.0, 0.65, catalog::kNoSpectral, synth::hipCode(1));
     cat.addStar({0, 0, -10}, 2.0, 0.0, catalog::kNoSpectral, synth::hipCode(2));
     cat.buildTree(8);
-    cat.attach();
+    attach();
     collect({0, 0, 0}, 6);
     ASSERT_EQ(lists().stars.count, 2);
     ASSERT_EQ(lists().sky.count, 2);
@@ -130,7 +160,7 @@ TEST_F(CollectionTest, LimitIsStrictAndTheCameraOnAStarSkipsIt) {
     cat.addStar({0, 0, 20}, 4.0, 0.0, catalog::kNoSpectral, synth::hipCode(1));
     cat.addStar({7.25, -1.5, 2}, 3.0, 0.0, catalog::kNoSpectral, synth::hipCode(2));
     const auto moved = cat.buildTree(8);
-    cat.attach();
+    attach();
     const int32_t id = static_cast<int32_t>(moved[0]), other = static_cast<int32_t>(moved[1]);
     const double m = apparent(cat.stars[id], {0, 0, 0});
     collect({0, 0, 0}, m);
@@ -188,7 +218,7 @@ TEST_F(CollectionTest, LabelsGreenForBrightRedForLocalBothWhenBoth) {
     cat.addStar({0, 0, 6}, 9.0, 0, catalog::kNoSpectral, synth::hipCode(13));           // local only (m 5.3)
     cat.addStar({0, 0, -tenParsecs}, 5.0, 0, catalog::kNoSpectral, synth::hipCode(14)); // neither
     cat.buildTree(8);
-    cat.attach();
+    attach();
     cam().flags = camera::kFlagStars | camera::kFlagLabels;
     cam().starMagLimit = 6;
     cam().IPos = {0, 0, 0};
@@ -238,7 +268,7 @@ TEST_F(CollectionTest, FullListsStopTheirCollection) {
                     catalog::kNoSpectral, synth::hipCode(i + 1));
     }
     cat.buildTree(64);
-    cat.attach();
+    attach();
     cam().flags = camera::kFlagStars | camera::kFlagLabels;
     cam().IPos = {0, 0, 0};
     render::buildSkyFrom(cam());
@@ -249,7 +279,7 @@ TEST_F(CollectionTest, FullListsStopTheirCollection) {
     // With fewer stars the text list fills up before the SkyList does.
     cat.stars.resize(3000);
     cat.buildTree(64);
-    cat.attach();
+    attach();
     render::buildSkyFrom(cam());
     EXPECT_EQ(lists().stars.count, 3000);
     EXPECT_EQ(lists().texts.count, render::kTextListCapacity);
@@ -267,13 +297,13 @@ TEST_F(CollectionTest, MalformedTreesEndTheWalk) {
     root.octant[2] = 5000;
     // The last star loses its last-of-run flag: the run ends at the end of the table.
     for (auto& s : cat.stars) s.flags = 0;
-    cat.attach();
+    attach();
     collect({0, 0, 0}, 6);
     EXPECT_LE(lists().stars.count, 2 * catalog::kMaxTreeDepth * 8);
     EXPECT_GE(lists().stars.count, 2);
 
     cat.tree.clear();
-    cat.attach();
+    attach();
     collect({0, 0, 0}, 6);
     EXPECT_EQ(lists().stars.count, 0);
 }
