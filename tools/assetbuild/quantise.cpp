@@ -119,15 +119,17 @@ void quantise(const std::vector<uint8_t>& rgb, size_t pixels, Bytes& indexes, st
                 for (int k = 0; k < 3; ++k) centres[j][k] = acc[j][k] / acc[j][3];
     }
 
-    // Sort by luminance and assign every pixel its nearest entry.
+    // Round to the palette's 8-bit colours, sort those by luminance and assign every pixel its
+    // nearest entry, so that the stored palette is exactly in order and exactly what is matched.
+    for (auto& c : centres)
+        for (double& v : c) v = static_cast<double>(std::clamp(std::lround(v), 0L, 255L));
     std::sort(centres.begin(), centres.end(), [](const auto& a, const auto& b) {
         double la = luminance(a.data()), lb = luminance(b.data());
         return la != lb ? la < lb : a < b;
     });
     palette.assign(256 * 3, 0);
     for (size_t j = 0; j < centres.size(); ++j)
-        for (int k = 0; k < 3; ++k)
-            palette[j * 3 + k] = static_cast<uint8_t>(std::clamp(std::lround(centres[j][k]), 0L, 255L));
+        for (int k = 0; k < 3; ++k) palette[j * 3 + k] = static_cast<uint8_t>(centres[j][k]);
     std::unordered_map<uint32_t, uint8_t> lookup;
     for (size_t i = 0; i < colours.size(); ++i) lookup[keys[i]] = static_cast<uint8_t>(nearest(colours[i].c));
     indexes.resize(pixels);
