@@ -297,7 +297,8 @@ void scrollThumb(draw::Surface& s) {
 
 // The Location panel's speed scale, 20 × 126, drawn at (x + 4, y) of the 24 × 126 slider: a
 // sunken groove through the cursor's travel (rows 6 to 120, fast at the top), a wedge widening
-// towards the fast end, and ticks at each sixth of the travel.
+// towards the fast end, and ticks at each sixth of the travel, long ones at each third (the
+// decades of the interstellar speed, 1 to 1000 light years).
 void speedScale(draw::Surface& s) {
     draw::clear(s, kFace);
     sunken(s, 8, 3, 11, 123, kText);
@@ -309,7 +310,7 @@ void speedScale(draw::Surface& s) {
     draw::setColour(s, kText);
     for (int k = 0; k <= 6; ++k) {
         const int y = 6 + 19 * k;
-        draw::line(s, 13, y, k % 3 == 0 ? 18 : 16, y);
+        draw::line(s, 13, y, k % 2 == 0 ? 18 : 16, y);
     }
 }
 
