@@ -188,6 +188,18 @@ TEST_F(Store, UnreadableFilesAreMovedAsideAndTheStoreStartsEmpty) {
     EXPECT_NE(log.find("moved aside to " + file + ".bad-"), std::string::npos) << log;
 }
 
+TEST_F(Store, AFileThatCannotBeMovedAsideIsNeverOverwritten) {
+    const std::string text = "garbage that is not a store\n";
+    write(text);
+    store::detail::unload();
+    store::detail::setRenameFunction(failingRename);
+    EXPECT_TRUE(store::valueNames(LM, "K").empty());
+    EXPECT_FALSE(store::writeDword(LM, "K", "v", 1));
+    store::detail::setRenameFunction(nullptr);
+    EXPECT_FALSE(store::writeDword(LM, "K", "v", 1));  // until the store is read again
+    EXPECT_EQ(read(file), text);
+}
+
 TEST_F(Store, HandEditedFilesAreRead) {
     write("\r\n   \r\nREGEDIT4\r\n; comment\r\n[HKEY_LOCAL_MACHINE\\K]   \r\n"
           "\"bin\"=hex:01,02,\\\r\n  03,04\r\n"

@@ -388,6 +388,7 @@ using detail::Value;
 struct State {
     std::string path;     // the store file; empty until first needed
     bool loaded = false;
+    bool readOnly = false;  // the file exists but could not be read or moved aside: never overwrite it
     Model model;
 };
 
@@ -443,8 +444,9 @@ bool readFile(const std::string& path, std::vector<uint8_t>& data, bool& missing
     return true;
 }
 
-// Keeps an unreadable store for the user to inspect: "<file>.bad-<UTC time>".
-void moveAside(const std::string& path, const detail::ParseError& error) {
+// Keeps an unreadable store for the user to inspect: "<file>.bad-<UTC time>". Returns whether
+// it was moved.
+bool moveAside(const std::string& path, const detail::ParseError& error) {
     std::time_t now = std::time(nullptr);
     std::tm ut{};
     gmtime_r(&now, &ut);
@@ -459,6 +461,7 @@ void moveAside(const std::string& path, const detail::ParseError& error) {
     std::fprintf(stderr, "vyrex: configuration store %s, line %d: %s; %s %s, starting from defaults\n",
                  path.c_str(), error.line, error.reason, moved ? "moved aside to" : "could not move it aside to",
                  aside.c_str());
+    return moved;
 }
 
 Model& model() {
@@ -466,14 +469,24 @@ Model& model() {
     if (s.loaded) return s.model;
     if (s.path.empty()) s.path = defaultLocation();
     s.loaded = true;
+    s.readOnly = false;
     s.model = Model{};
     std::vector<uint8_t> data;
     bool missing = false;
-    if (!readFile(s.path, data, missing)) return s.model;
+    if (!readFile(s.path, data, missing)) {
+        // A store that exists but cannot be read (permissions) is left alone: writing would
+        // replace everything in it with only this run's values.
+        if (!missing) {
+            s.readOnly = true;
+            std::fprintf(stderr, "vyrex: cannot read configuration store %s; settings will not be saved\n",
+                         s.path.c_str());
+        }
+        return s.model;
+    }
     detail::ParseError error;
     Model parsed;
     if (detail::parse(data.data(), data.size(), parsed, error)) s.model = std::move(parsed);
-    else moveAside(s.path, error);
+    else if (!moveAside(s.path, error)) s.readOnly = true;
     return s.model;
 }
 
@@ -542,6 +555,7 @@ bool ensureKey(Model& m, const std::string& path) {
 template <typename Change>
 bool commit(Change change) {
     Model next = model();
+    if (state().readOnly) return false;
     if (!change(next)) return false;
     if (!writeStore(next)) return false;
     state().model = std::move(next);
