@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "catalog/catalog.h"
 #include "core/app.h"
 #include "core/input.h"
 #include "core/log.h"
@@ -118,7 +119,7 @@ const StartStep kStartup[] = {
     {"splash begin", beginSplash, nullptr},
     {"settings", loadSettings, nullptr, true},
     {"input", input::startInput, nullptr, true},
-    // catalogues: "Can't find default catalogs."; splash step
+    {"catalogues", catalog::catalogLoad, "Can't find default catalogs.", true},
     // console: "Can't init console."; splash step
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step

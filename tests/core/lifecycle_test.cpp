@@ -97,14 +97,26 @@ protected:
         return s.str();
     }
 
+    // The catalogue step needs the eight catalogue files; they come from the shipped ones too.
+    static std::vector<packwriter::MemoryFile> shippedCatalogue() {
+        std::vector<packwriter::MemoryFile> files;
+        for (const char* name : {"stellar.data", "stellar.xdat", "stellar.tree", "stellar.ssys", "stellar.note",
+                                 "galactic.data", "galactic.bmap", "galactic.hmap"}) {
+            std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/catalog/" + name, std::ios::binary);
+            std::ostringstream s;
+            s << in.rdbuf();
+            files.push_back({name, s.str()});
+        }
+        return files;
+    }
+
     void stagePacks() {
         std::filesystem::create_directory(program() + "/data");
         auto pack = packwriter::buildOrDie({{"readme.txt", "packed"},
                                             {"pointer.bmp", shipped("pointer.bmp")},
                                             {"hpointer.bmp", shipped("hpointer.bmp")}});
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/vyrex2.vfs", pack), "");
-        ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs",
-                                         packwriter::buildOrDie({{"stellar.note", "n"}})),
+        ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs", packwriter::buildOrDie(shippedCatalogue())),
                   "");
     }
 
