@@ -118,12 +118,4 @@ TEST_F(SpriteTest, NothingForAbsentImagesEmptyTargetsOrFarCorners) {
     EXPECT_EQ(draw::getPixel(s, 98, 98), ramp(128, big[0]));
 }
 
-TEST(SpriteFiles, NamesAndSides) {
-    EXPECT_STREQ(render::spriteFileName(render::kGlowBig), "starGlowB.raw");
-    EXPECT_EQ(render::spriteSide(render::kGlowSmall), 72);
-    EXPECT_STREQ(render::spriteFileName(render::kNebulaBitmap), "nebitmap.raw");
-    EXPECT_EQ(render::spriteSide(render::kGlobularBitmap), 256);
-    EXPECT_STREQ(render::spriteFileName(render::kSpriteCount), "");
-}
-
 }  // namespace
