@@ -1,0 +1,542 @@
+// The command interpreter: plug-in commands, then the fixed table of command words, sub-words
+// and their arguments, and the console's reports.
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console.h"
+#include "console/macros.h"
+#include "core/app.h"
+#include "core/timer.h"
+#include "core/zode.h"
+#include "extensions/markers.h"
+#include "navigation/camera.h"
+#include "navigation/scene_hooks.h"
+#include "render/render.h"
+
+namespace console {
+
+double secondsAtStart();  // console.cpp
+
+namespace {
+
+// Words are compared through these buffers: a longer word is rejected with the error line.
+constexpr size_t kWordBytes = 128;    // command words and sub-words
+constexpr size_t kNumberBytes = 64;   // numeric argument words
+constexpr size_t kNameBytes = 260;    // file names
+constexpr double kKmPerAu = 149600000.0;
+constexpr double kPi = 3.14159265358979323846;
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+const char* skipBlanks(const char* s) {
+    while (isBlank(*s)) ++s;
+    return s;
+}
+
+// The word at `s` (after blanks): its start and length; `s` moves past it.
+struct Word {
+    const char* start = nullptr;
+    size_t length = 0;
+    bool is(const char* text) const { return std::strlen(text) == length && std::memcmp(start, text, length) == 0; }
+};
+
+Word nextWord(const char*& s) {
+    s = skipBlanks(s);
+    Word w{s, 0};
+    while (s[w.length] && !isBlank(s[w.length])) ++w.length;
+    s += w.length;
+    return w;
+}
+
+// What a sub-word's argument is, and what it holds once read.
+enum class Kind {
+    kNone,        // nothing is read
+    kHex,         // "%x": 0 when missing or unreadable
+    kReal,        // "%lf": 0.0 when missing or unreadable
+    kPosition,    // p(x,y,z), o(identifier) or n(name); unreadable: nothing is done
+    kFileName,    // one word; missing: nothing is done
+    kDefinition,  // the text after the sub-word and one blank
+    kBinding,     // a key character, then the text from the second character after it
+    kKey,         // a key character
+    kError,       // the sub-word answers with the error line
+};
+
+struct Argument {
+    uint32_t hex = 0;
+    double real = 0.0;
+    Vector3 position{0, 0, 0};
+    const char* text = "";
+    char name[kNameBytes] = "";
+    int key = 0;
+};
+
+struct SubWord {
+    const char* word;
+    Kind kind;
+    void (*run)(const Argument& a);
+    bool (*available)() = nullptr;  // null: always in the table
+};
+
+struct CommandWord {
+    const char* word;
+    const SubWord* subs;  // null: the word takes no sub-word
+    size_t subCount;
+    void (*run)();        // for words without sub-words
+};
+
+CameraRecord& cam() { return *camera::activeCamera(); }
+
+void setFlag(uint32_t bit, bool on) {
+    if (on) cam().flags |= bit;
+    else cam().flags &= ~bit;
+}
+
+// ---- camera -----------------------------------------------------------------------------------
+
+void cameraSelect(int n) { camera::selectCamera(n); }
+template <int N>
+void selectN(const Argument&) {
+    cameraSelect(N - 1);
+}
+
+void cameraLock(const Argument& a) { camera::lockObject(static_cast<int32_t>(a.hex)); }
+void cameraVlock(const Argument& a) {
+    cam().vLock = static_cast<int32_t>(a.hex);
+    camera::lockChanged = 1;
+    camera::settingsChanged(0);
+}
+void cameraStart(const Argument&) { camera::startJourney(cam().lock); }
+void cameraStop(const Argument&) { camera::stopJourney(); }
+void cameraLookAt(const Argument& a) { camera::lookAt(static_cast<int32_t>(a.hex)); }
+void cameraZoom(const Argument& a) {
+    cam().zoom = a.real;
+    camera::settingsChanged(1);
+}
+void cameraSpeed(const Argument& a) {
+    cam().speed = a.real;
+    camera::settingsChanged(0);
+}
+void cameraSspeed(const Argument& a) {
+    cam().sspeed = a.real;
+    camera::settingsChanged(0);
+}
+void cameraBack(const Argument&) { camera::rotate(kPi, 0, kPi); }
+void cameraMode(const Argument& a) {
+    cam().mode = static_cast<int32_t>(a.hex);
+    camera::settingsChanged(1);
+}
+void cameraVradius(const Argument& a) {
+    // Local space needs a radius of at least one light year, as the keys keep it.
+    cam().vradius = a.real < 1.0 ? 1.0 : a.real;
+    camera::settingsChanged(1);
+}
+void cameraZclip(const Argument& a) {
+    cam().zclip = a.real;
+    camera::settingsChanged(1);
+}
+void cameraLoad(const Argument&) { camera::loadCamera(camera::activeCameraIndex()); }
+void cameraSave(const Argument&) { camera::saveCamera(camera::activeCameraIndex()); }
+void cameraTree(const Argument& a) {
+    cam().tree = a.real;
+    camera::settingsChanged(1);
+}
+void cameraIpos(const Argument& a) { camera::setIPos(a.position.x, a.position.y, a.position.z); }
+void cameraSpos(const Argument& a) { camera::setSPos(a.position.x, a.position.y, a.position.z); }
+
+const SubWord kCamera[] = {
+    {"1", Kind::kNone, selectN<1>},        {"2", Kind::kNone, selectN<2>},
+    {"3", Kind::kNone, selectN<3>},        {"4", Kind::kNone, selectN<4>},
+    {"5", Kind::kNone, selectN<5>},        {"6", Kind::kNone, selectN<6>},
+    {"7", Kind::kNone, selectN<7>},        {"8", Kind::kNone, selectN<8>},
+    {"lock", Kind::kHex, cameraLock},      {"vlock", Kind::kHex, cameraVlock},
+    {"start", Kind::kNone, cameraStart},   {"stop", Kind::kNone, cameraStop},
+    {"lookAt", Kind::kHex, cameraLookAt},  {"zoom", Kind::kReal, cameraZoom},
+    {"speed", Kind::kReal, cameraSpeed},   {"sspeed", Kind::kReal, cameraSspeed},
+    {"back", Kind::kNone, cameraBack},     {"mode", Kind::kHex, cameraMode},
+    {"vradius", Kind::kReal, cameraVradius}, {"zclip", Kind::kReal, cameraZclip},
+    {"load", Kind::kNone, cameraLoad},     {"save", Kind::kNone, cameraSave},
+    {"tree", Kind::kReal, cameraTree},     {"Ipos", Kind::kPosition, cameraIpos},
+    {"Spos", Kind::kPosition, cameraSpos},
+};
+
+// ---- stars, deepsky, galaxy, labels -----------------------------------------------------------
+
+template <uint32_t Bit, bool On, int Rebuild>
+void switchFlag(const Argument&) {
+    setFlag(Bit, On);
+    camera::settingsChanged(Rebuild);
+}
+// The star-system switches change only the camera's flags.
+template <uint32_t Bit, bool On>
+void switchQuietly(const Argument&) {
+    setFlag(Bit, On);
+}
+
+void starsMagLimit(const Argument& a) {
+    cam().starMagLimit = a.real;
+    camera::settingsChanged(1);
+}
+const SubWord kStars[] = {
+    {"on", Kind::kNone, switchFlag<camera::kFlagStars, true, 1>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagStars, false, 1>},
+    {"magLimit", Kind::kReal, starsMagLimit},
+};
+
+void deepSkyTypes(const Argument& a) {
+    cam().deepSkyTypes = a.hex;
+    camera::settingsChanged(1);
+}
+void deepSkyAll(const Argument&) {
+    cam().deepSkyTypes = camera::kAllDeepSkyTypes;
+    camera::settingsChanged(1);
+}
+void deepSkyMagLimit(const Argument& a) {
+    cam().deepSkyMagLimit = a.real;
+    camera::settingsChanged(1);
+}
+const SubWord kDeepSky[] = {
+    {"on", Kind::kNone, switchFlag<camera::kFlagDeepSky, true, 1>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagDeepSky, false, 1>},
+    {"flags", Kind::kHex, deepSkyTypes},
+    {"all", Kind::kNone, deepSkyAll},
+    {"magLimit", Kind::kReal, deepSkyMagLimit},
+    {"simple", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, false, 1>},
+    {"texture", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, true, 1>},
+};
+
+const SubWord kGalaxy[] = {
+    {"on", Kind::kNone, switchFlag<camera::kFlagGalaxy, true, 1>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagGalaxy, false, 1>},
+    {"simple", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, false, 1>},
+    {"texture", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, true, 1>},
+};
+
+void labelsMagLimit(const Argument& a) {
+    cam().labelMagLimit = a.real;
+    camera::settingsChanged(1);
+}
+const SubWord kLabels[] = {
+    {"on", Kind::kNone, switchFlag<camera::kFlagLabels, true, 1>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagLabels, false, 1>},
+    {"magLimit", Kind::kReal, labelsMagLimit},
+};
+
+// ---- marker -----------------------------------------------------------------------------------
+
+template <int Shown>
+void markersShow(const Argument&) {
+    markers::markersShown = Shown;
+    camera::settingsChanged(1);
+}
+void markerListing(const Argument&) {
+    char list[markers::kListBytes];
+    markers::markerList(list, sizeof list);
+    // The list can be longer than one formatted print holds; it is written whole.
+    consolePrint("\nMarkers:\n");
+    consoleWrite(list, std::strlen(list));
+    consolePrint("\n");
+}
+void markerLoadFile(const Argument& a) {
+    markers::markerLoad(a.name);
+    camera::rebuildSky = 1;
+}
+void markerClearAll(const Argument&) {
+    markers::markerClear();
+    camera::rebuildSky = 1;
+}
+void markerDraw(const Argument& a) {
+    markers::markerAdd(a.text);
+    camera::rebuildSky = 1;
+}
+const SubWord kMarker[] = {
+    {"on", Kind::kNone, markersShow<1>},     {"off", Kind::kNone, markersShow<0>},
+    {"list", Kind::kNone, markerListing},    {"load", Kind::kFileName, markerLoadFile},
+    {"clear", Kind::kNone, markerClearAll},  {"draw", Kind::kDefinition, markerDraw},
+};
+
+// ---- ssys -------------------------------------------------------------------------------------
+
+// The star-system clock setter belongs to the star-system subsystem; without it there is no
+// clock to set, and "time" is not a word of the table.
+bool haveSystemClock() { return scene::advanceSystemClock != nullptr; }
+void systemTime(const Argument& a) {
+    scene::advanceSystemClock(a.real);
+    camera::settingsChanged(0);
+}
+void systemTimeStep(const Argument& a) {
+    cam().timeStep = a.real;
+    camera::settingsChanged(0);
+}
+const SubWord kSystem[] = {
+    {"on", Kind::kNone, switchQuietly<camera::kFlagOrbits, true>},
+    {"off", Kind::kNone, switchQuietly<camera::kFlagOrbits, false>},
+    {"simple", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, false>},
+    {"texture", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, true>},
+    {"time", Kind::kReal, systemTime, haveSystemClock},
+    {"timeStep", Kind::kReal, systemTimeStep},
+};
+
+// ---- plugin -----------------------------------------------------------------------------------
+
+void pluginAll(const Argument&) {
+    consolePrint("\nPlugin(s) List:\n");
+    if (listPluginsHook) listPluginsHook();
+}
+void pluginConsole(const Argument&) {
+    consolePrint("\nConsole plugin(s):\n");
+    for (int i = 0; i < commandCount(); ++i) consolePrint("%s\n", commandName(i));
+}
+const SubWord kPlugin[] = {
+    {"all", Kind::kNone, pluginAll},
+    {"con", Kind::kNone, pluginConsole},
+    {"audience", Kind::kError, nullptr},
+    {"listeners", Kind::kError, nullptr},
+};
+
+// ---- macros -----------------------------------------------------------------------------------
+
+void macrosBind(const Argument& a) { defineMacro(a.key, a.text); }
+void macrosUnbind(const Argument& a) { deleteMacro(a.key); }
+void macrosLoad(const Argument&) { reloadMacros(); }
+void macrosSave(const Argument&) { saveMacros(); }
+void macrosList(const Argument&) {
+    consolePrint("\nMacros List:");
+    for (int key = 0; key < kMacroSlots; ++key) {
+        const char* text = macroText(key);
+        if (!text) continue;
+        // A macro text can be longer than one formatted print holds; it is written whole.
+        consolePrint("\nCtrl + '%c'=", key);
+        consoleWrite(text, std::strlen(text));
+    }
+}
+const SubWord kMacros[] = {
+    {"bind", Kind::kBinding, macrosBind},  {"unbind", Kind::kKey, macrosUnbind},
+    {"load", Kind::kNone, macrosLoad},     {"save", Kind::kNone, macrosSave},
+    {"list", Kind::kNone, macrosList},
+};
+
+// ---- show -------------------------------------------------------------------------------------
+
+void showVersion(const Argument&) { consolePrint("\nVyrex, Version 2.00 [Build 18]"); }
+
+void showFps(const Argument&) {
+    double current = 0, lowest = 0, highest = 0, average = 0;
+    timer::timerStatistics(current, lowest, highest, average);
+    consolePrint("\nFPS: %4.2lf", current);
+    consolePrint(" (min=%4.2lf max=%4.2lf avg=%4.2lf)", lowest, highest, average);
+}
+
+void showRenderStatus(const Argument&) {
+    const render::ListCounts n = render::listCounts();
+    consolePrint("\nRender status:");
+    consolePrint("\nstarList:%d,", n.stars);
+    consolePrint(" lineList:%d,", n.lines);
+    consolePrint(" textList:%d ", n.texts);
+    consolePrint("\ndsmList:%d,", n.deepSky);
+    consolePrint(" spotList:%d,", n.spots);
+    consolePrint(" neb3dList:%d ", n.nebulaPoints);
+    consolePrint("\nbodyList:%d", bodyCountHook ? bodyCountHook() : 0);
+    consolePrint(" [%d|%d|%d]", camera::rebuildSky, camera::lockChanged, camera::systemReload);
+    consolePrint("\nSkyList:%d,", n.sky);
+    consolePrint(" rList:%d", localListCountHook ? localListCountHook() : 0);
+}
+
+void showRunTime(const Argument&) {
+    const double elapsed = secondsAtStart();
+    const int seconds = elapsed > 0.0 ? static_cast<int>(elapsed) : 0;
+    consolePrint("\nSection run time:%ds (%dh)", seconds, seconds / 3600);
+}
+
+void showPosition(const Argument&) {
+    const CameraRecord& c = cam();
+    consolePrint("\nIPos: (%lf,%lf,%lf) Ly", c.IPos.x, c.IPos.y, c.IPos.z);
+    consolePrint("\nSPos: (%lf,%lf,%lf) AU", c.SPos.x / kKmPerAu, c.SPos.y / kKmPerAu, c.SPos.z / kKmPerAu);
+    consolePrint("\nCam = | %lf %lf %lf |", c.Cam.m[0][0], c.Cam.m[0][1], c.Cam.m[0][2]);
+    consolePrint("\n      | %lf %lf %lf |", c.Cam.m[1][0], c.Cam.m[1][1], c.Cam.m[1][2]);
+    consolePrint("\n      | %lf %lf %lf |", c.Cam.m[2][0], c.Cam.m[2][1], c.Cam.m[2][2]);
+    consolePrint("\nLock:%08X vLock:%08X central:%08X", static_cast<uint32_t>(c.lock),
+                 static_cast<uint32_t>(c.vLock), static_cast<uint32_t>(c.central));
+}
+
+const SubWord kShow[] = {
+    {"ver", Kind::kNone, showVersion},       {"fps", Kind::kNone, showFps},
+    {"rstat", Kind::kNone, showRenderStatus}, {"cputime", Kind::kNone, showRunTime},
+    {"pos", Kind::kNone, showPosition},
+};
+
+void nothing(const Argument&) {}
+const SubWord kSet[] = {{"x", Kind::kNone, nothing}};
+
+// ---- words without sub-words ------------------------------------------------------------------
+
+void exitProgram() { app::quit = 1; }
+void help() {}
+
+template <size_t N>
+constexpr CommandWord withSubs(const char* word, const SubWord (&subs)[N]) {
+    return {word, subs, N, nullptr};
+}
+
+const CommandWord kCommands[] = {
+    {"exit", nullptr, 0, exitProgram},
+    {"help", nullptr, 0, help},
+    withSubs("camera", kCamera),
+    withSubs("stars", kStars),
+    withSubs("deepsky", kDeepSky),
+    withSubs("marker", kMarker),
+    withSubs("galaxy", kGalaxy),
+    withSubs("ssys", kSystem),
+    withSubs("labels", kLabels),
+    withSubs("plugin", kPlugin),
+    withSubs("macros", kMacros),
+    withSubs("show", kShow),
+    withSubs("set", kSet),
+};
+
+// ---- arguments --------------------------------------------------------------------------------
+
+// "%x": an optional sign, an optional "0x", hexadecimal digits. Stops at the first other
+// character; no digits reads as 0. A number that does not fit in 32 bits is refused.
+bool readHex(const Word& w, uint32_t& out) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < w.length && (w.start[i] == '+' || w.start[i] == '-')) negative = w.start[i++] == '-';
+    if (i + 2 < w.length && w.start[i] == '0' && (w.start[i + 1] | 0x20) == 'x' &&
+        std::isxdigit(static_cast<unsigned char>(w.start[i + 2])))
+        i += 2;
+    uint64_t value = 0;
+    for (; i < w.length && std::isxdigit(static_cast<unsigned char>(w.start[i])); ++i) {
+        const char c = w.start[i];
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * 16 + static_cast<uint64_t>(digit);
+        if (value > 0xFFFFFFFFull) return false;
+    }
+    out = static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
+    return true;
+}
+
+// "%lf": 0.0 when unreadable. Infinities and NaN are refused: no camera field can hold them.
+bool readReal(const Word& w, double& out) {
+    char text[kNumberBytes];
+    std::memcpy(text, w.start, w.length);
+    text[w.length] = '\0';
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text) {
+        out = 0.0;
+        return true;
+    }
+    if (!std::isfinite(value)) return false;
+    out = value;
+    return true;
+}
+
+enum class Read { kRun, kSkip, kError };
+
+// Reads the argument of `kind` from `rest` (the text after the sub-word).
+Read readArgument(Kind kind, const char* rest, Argument& a) {
+    switch (kind) {
+        case Kind::kNone: return Read::kRun;
+        case Kind::kError: return Read::kError;
+        case Kind::kHex: {
+            const Word w = nextWord(rest);
+            if (w.length >= kNumberBytes) return Read::kError;
+            return readHex(w, a.hex) ? Read::kRun : Read::kError;
+        }
+        case Kind::kReal: {
+            const Word w = nextWord(rest);
+            if (w.length >= kNumberBytes) return Read::kError;
+            return readReal(w, a.real) ? Read::kRun : Read::kError;
+        }
+        case Kind::kPosition:
+            return markers::markerPosition(skipBlanks(rest), a.position) ? Read::kRun : Read::kSkip;
+        case Kind::kFileName: {
+            const Word w = nextWord(rest);
+            if (w.length == 0) return Read::kSkip;
+            if (w.length >= kNameBytes) return Read::kError;
+            std::memcpy(a.name, w.start, w.length);
+            a.name[w.length] = '\0';
+            return Read::kRun;
+        }
+        case Kind::kDefinition:
+            a.text = *rest ? rest + 1 : rest;
+            return Read::kRun;
+        case Kind::kBinding:
+        case Kind::kKey: {
+            const char* p = skipBlanks(rest);
+            if (*p < '!' || *p > '~') return Read::kSkip;
+            a.key = *p;
+            // The text starts at the second character after the key; a key that ends the line
+            // binds an empty text.
+            if (kind == Kind::kBinding) a.text = p[1] ? p + 2 : p + 1;
+            return Read::kRun;
+        }
+    }
+    return Read::kError;
+}
+
+void errorLine(const char* line) {
+    // The line may be longer than one formatted print holds; it is written whole.
+    consolePrint("\n");
+    consoleWrite(line, std::strlen(line));
+    consolePrint(" ?");
+}
+
+const CommandWord* findCommand(const Word& w) {
+    for (const CommandWord& c : kCommands)
+        if (w.is(c.word)) return &c;
+    return nullptr;
+}
+
+const SubWord* findSubWord(const CommandWord& c, const Word& w) {
+    for (size_t i = 0; i < c.subCount; ++i) {
+        const SubWord& s = c.subs[i];
+        if (w.is(s.word) && (!s.available || s.available())) return &s;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void consoleExecute(const char* line) {
+    if (!line) return;
+    const char* s = line;
+    const Word first = nextWord(s);
+    if (first.length == 0) return;
+    if (first.length >= kWordBytes) {
+        errorLine(line);
+        return;
+    }
+    // Plug-in commands come first, in table order, so the first registration of a name wins.
+    for (int i = 0; i < commandCount(); ++i) {
+        if (first.is(commandName(i))) {
+            zode::send(commandObject(i), kCommandMessage, i, reinterpret_cast<intptr_t>(s));
+            return;
+        }
+    }
+    const CommandWord* command = findCommand(first);
+    if (!command) {
+        errorLine(line);
+        return;
+    }
+    if (!command->subs) {
+        command->run();
+        return;
+    }
+    const Word second = nextWord(s);
+    const SubWord* sub = second.length && second.length < kWordBytes ? findSubWord(*command, second) : nullptr;
+    if (!sub) {
+        errorLine(line);
+        return;
+    }
+    Argument argument;
+    switch (readArgument(sub->kind, s, argument)) {
+        case Read::kRun: sub->run(argument); break;
+        case Read::kSkip: break;
+        case Read::kError: errorLine(line); break;
+    }
+}
+
+}  // namespace console
