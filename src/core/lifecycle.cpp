@@ -8,6 +8,8 @@
 #include <string>
 
 #include "catalog/catalog.h"
+#include "console/console.h"
+#include "console/macros.h"
 #include "core/app.h"
 #include "core/input.h"
 #include "core/log.h"
@@ -120,7 +122,7 @@ const StartStep kStartup[] = {
     {"settings", loadSettings, nullptr, true},
     {"input", input::startInput, nullptr, true},
     {"catalogues", catalog::catalogLoad, "Can't find default catalogs.", true},
-    // console: "Can't init console."; splash step
+    {"console", console::consoleStart, "Can't init console.", true},
     // Z windows system: "Can't init Z windows system."; splash step
     // plug-ins (result ignored); splash step
     // toolbar: "Can't init toolbar."; splash step
@@ -128,14 +130,16 @@ const StartStep kStartup[] = {
     {"renderers", render::renderInstall, nullptr},
     {"cameras", startCameras, nullptr, true},
     // panels; splash step
-    // macros; splash step
+    {"macros", console::loadMacros, nullptr, true},
     {"splash end", endSplash, nullptr},
 };
 
 // The shutdown sequence, in order; the fatal path runs it too, so every stop operation must be
 // safe for a subsystem that never started.
 void (*const kShutdown[])() = {
-    // stop hooks of macros, panels, cameras, toolbar, plug-ins, Z windows, toolbar, console,
+    console::macrosStop,
+    // stop hooks of panels, cameras, toolbar, plug-ins, Z windows, toolbar
+    console::consoleStop,
     // catalogues
     input::stopInput,
     settings::saveSettings,
@@ -255,7 +259,7 @@ int mainLoop() {
             timer::tickTimer();
             camera::cameraFrame();  // scene step: camera motion, journeys, drawing of the scene
             // if app::guiVisible: Z windows frame, toolbar frame
-            // console frame
+            console::consoleFrame();
             // help pick: completed with 0xFFFF on a left press over neither a window nor the toolbar
             zode::broadcast(zode::kEventFrame);
             video::present();

@@ -114,7 +114,8 @@ protected:
         std::filesystem::create_directory(program() + "/data");
         auto pack = packwriter::buildOrDie({{"readme.txt", "packed"},
                                             {"pointer.bmp", shipped("pointer.bmp")},
-                                            {"hpointer.bmp", shipped("hpointer.bmp")}});
+                                            {"hpointer.bmp", shipped("hpointer.bmp")},
+                                            {"default.bft", shipped("default.bft")}});
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/vyrex2.vfs", pack), "");
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs", packwriter::buildOrDie(shippedCatalogue())),
                   "");

@@ -69,7 +69,8 @@ TEST(InputRun, KeysActInTheLoopAndEscapeEndsItWithTheSettingsSaved) {
     ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs", packwriter::buildOrDie(catalogFiles)), "");
     ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs",
                                      packwriter::buildOrDie({{"pointer.bmp", shipped("pointer.bmp")},
-                                                             {"hpointer.bmp", shipped("hpointer.bmp")}})),
+                                                             {"hpointer.bmp", shipped("hpointer.bmp")},
+                                                             {"default.bft", shipped("default.bft")}})),
               "");
     store::setLocation(root + "/config/vyrex.reg");
     headless::reset();
