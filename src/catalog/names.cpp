@@ -265,8 +265,11 @@ void deepSkyNameOf(const DeepSkyRecord& record, char out[kNameSize]) {
         case kPulsar: {
             unsigned lowByte = code & 0xFF;
             unsigned declination = (code >> 8) & 0xFF;
+            // The J flag (0x50) always leaves bits that read as a character, so a J pulsar
+            // without a letter needs a low byte whose character is unprintable; only printable
+            // characters are appended.
             char suffix = static_cast<char>(lowByte & 0x7F);
-            if (suffix == ' ') suffix = 0;
+            if (suffix <= ' ' || suffix == 0x7F) suffix = 0;
             char sign = declination <= 0x80 ? '+' : '-';
             unsigned degrees = declination <= 0x80 ? declination : 0x100 - declination;
             formatText(out, kNameSize, "PSR %c%04u%c%02u%c", (lowByte & 0x50) ? 'J' : 'B',

@@ -172,6 +172,7 @@ TEST_F(NamedCatalogue, DeepSkyNamesByType) {
     ObjectId psrJ = cat.addDeepSky(kPulsar, {}, 0, (437u << 16) | (0xB5u << 8) | 'A');  // −75
     ObjectId psrB = cat.addDeepSky(kPulsar, {}, 0, (1919u << 16) | (21u << 8) | ' ');
     ObjectId psrSouth = cat.addDeepSky(kPulsar, {}, 0, (833u << 16) | (0xD3u << 8) | ' ');
+    ObjectId psrJPlain = cat.addDeepSky(kPulsar, {}, 0, (1748u << 16) | (0xE4u << 8) | 0x10);
     ObjectId messier = cat.addDeepSky(kGlobularCluster, {}, 0, (13u << 24) | 0x00FFFFFF);
     ObjectId pal = cat.addDeepSky(kGlobularCluster, {}, 0, 0xFF000000u | (1u << 16) | 5);
     ObjectId tuc = cat.addDeepSky(kGlobularCluster, {}, 0, 0xFF000000u | (15u << 16) | 0);
@@ -203,6 +204,7 @@ TEST_F(NamedCatalogue, DeepSkyNamesByType) {
     EXPECT_EQ(deepName(psrJ), "PSR J0437-75A");
     EXPECT_EQ(deepName(psrB), "PSR B1919+21");
     EXPECT_EQ(deepName(psrSouth), "PSR B0833-45");
+    EXPECT_EQ(deepName(psrJPlain), "PSR J1748-28");  // J without a letter: no control character
     EXPECT_EQ(deepName(messier), "M 13");
     EXPECT_EQ(deepName(pal), "Pal 5");
     EXPECT_EQ(deepName(tuc), "47 Tuc");
