@@ -268,7 +268,11 @@ void lookAt(int32_t object) {
     CameraRecord& c = *activeCamera();
     Vector3 target;
     if (positionOf(object, target)) {
-        const Vector3 v = target - (c.mode == kModeSystem ? c.SPos : c.IPos);
+        // Stars and deep-sky objects lie in light years around IPos, bodies and components in
+        // kilometres around SPos. The frame follows the object, not the mode: in a star system a
+        // star of the sky is still seen from IPos, and mixing the two units turns the view away.
+        const int kind = kindOf(object);
+        const Vector3 v = target - (kind == 2 || kind == 3 ? c.SPos : c.IPos);
         const double d = std::sqrt(vmath::lengthSquared(v));
         if (d > kNearEnough) {
             const Vector3 f = v * (1.0 / d);

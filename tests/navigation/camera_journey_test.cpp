@@ -232,6 +232,15 @@ TEST_F(JourneyTest, LookAtTurnsTheViewWithWorldUpOnScreen) {
     EXPECT_NEAR(r2.z, 9.5 / std::sqrt(1 + 1 + 9.5 * 9.5), 1e-12);
 }
 
+TEST_F(JourneyTest, LookAtAStarFromInsideASystemTurnsToItsPlaceInTheSky) {
+    // The default camera sits in the Sun's system about 1 AU from the origin; a star of the sky
+    // is still seen from IPos, whatever SPos says.
+    cam().mode = camera::kModeSystem;
+    camera::lookAt(1);  // along +x from IPos
+    EXPECT_NEAR(row(2).x, 1.0, 1e-15);
+    EXPECT_NEAR(row(1).y, 1.0, 1e-15);
+}
+
 TEST_F(JourneyTest, LookAtStraightUpOrTooCloseKeepsTheOrientation) {
     const Matrix4 before = cam().Cam;
     camera::lookAt(2);  // along +y: no screen-down axis exists
