@@ -265,7 +265,9 @@ int mainLoop() {
             video::present();
         }
 
-        if (app::quit) break;
+        // Escape, "exit" and the toolbar's exit end here; the last message's wParam would be a
+        // key code, which a shell would take for a failure.
+        if (app::quit) return 0;
     }
     return static_cast<int>(static_cast<intptr_t>(msg.wParam));
 }
