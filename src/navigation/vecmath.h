@@ -50,7 +50,7 @@ void rotateCamera(Matrix4& m, double a, double b, double c);
 // M' = A·M on rows 0 to 2.
 void multiply3x3(Matrix4& m, const double a[3][3]);
 
-// √x for x ≥ 0 from a bit-level estimate of 1/√x and two Newton steps (about six digits).
+// √x for x ≥ 0 from a bit-level estimate of 1/√x and two Newton steps (about five digits).
 double fastSqrt(double x);
 // Divides v by its fastSqrt length, returned through `length`.
 void normalizeFast(Vector3& v, double& length);
