@@ -64,8 +64,8 @@ int startLog() {
     logc::resetChannels();
     logc::openChannel(0, "null:");
     if (app::mode.DB) {
-        std::string spec = "$" + platform::joinPath(app::programFolder, "vyrex.log");
-        logc::openChannel(1, spec.c_str());
+        std::string sink = "$" + platform::joinPath(app::programFolder, "vyrex.log");
+        logc::openChannel(1, sink.c_str());
         logc::writeHeader();
     } else {
         logc::openChannel(1, "null:");

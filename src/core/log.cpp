@@ -71,18 +71,18 @@ void resetChannels() {
     tableStarted = true;
 }
 
-void openChannel(int channel, const char* spec) {
-    if (!validChannel(channel) || !spec) return;
+void openChannel(int channel, const char* sink) {
+    if (!validChannel(channel) || !sink) return;
     Channel& c = channels[channel];
     closeOne(c);
-    if (std::strncmp(spec, "com", 3) == 0) {
+    if (std::strncmp(sink, "com", 3) == 0) {
         // A port that does not open is still a serial channel; its output is lost.
         c.kind = kSerial;
-        c.port = platform::openSerialPort(spec);
-    } else if (spec[0] == '$') {
-        c.stream = std::fopen(spec + 1, "ab");
+        c.port = platform::openSerialPort(sink);
+    } else if (sink[0] == '$') {
+        c.stream = std::fopen(sink + 1, "ab");
         c.kind = c.stream ? kFile : kNull;
-    } else if (std::strncmp(spec, "nul", 3) == 0) {
+    } else if (std::strncmp(sink, "nul", 3) == 0) {
         c.kind = kNull;
     }
 }

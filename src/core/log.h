@@ -14,8 +14,8 @@ constexpr int kChannels = 8;
 constexpr int kMessageMax = 127;
 
 void resetChannels();
-// spec: "com<N>" serial port, "$<file>" append to a file, "nul..." null sink.
-void openChannel(int channel, const char* spec);
+// sink: "com<N>" serial port, "$<file>" append to a file, "nul..." null sink.
+void openChannel(int channel, const char* sink);
 void closeChannels();
 
 void print(int channel, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -1,4 +1,4 @@
-// Log channels: sinks by spec, appending, the 127-character cut, the header's lines and the
+// Log channels: sinks by name, appending, the 127-character cut, the header's lines and the
 // diagnostics on channel 0.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -38,13 +38,13 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    std::string spec() const { return "$" + file; }
+    std::string sink() const { return "$" + file; }
 
     std::string folder, file;
 };
 
 TEST_F(Log, ChannelKindsFollowTheSpec) {
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     EXPECT_EQ(logc::channelKind(1), 2);
     logc::openChannel(2, "null:");
     EXPECT_EQ(logc::channelKind(2), 3);
@@ -67,25 +67,25 @@ TEST_F(Log, ChannelKindsFollowTheSpec) {
 }
 
 TEST_F(Log, FilesAreAppendedAndCompleteAfterEveryMessage) {
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     logc::print(1, "\r\nrun %d", 1);
     EXPECT_EQ(read(), "\r\nrun 1");  // flushed before the channel is closed
     logc::closeChannels();
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     logc::print(1, "\r\nrun %d", 2);
     logc::printAt(1, "vfs.cpp", 42, " bad pack '%s'", "x.vfs");
     logc::closeChannels();
     EXPECT_EQ(read(), "\r\nrun 1\r\nrun 2\r\n*** Print (vfs.cpp:42) bad pack 'x.vfs'");
 
     // Reopening a channel closes the file it held first.
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     logc::openChannel(1, "null:");
     logc::print(1, "gone");
     EXPECT_EQ(read().find("gone"), std::string::npos);
 }
 
 TEST_F(Log, LongMessagesAreCutAt127Characters) {
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     std::string big(1000, 'a');
     logc::print(1, "%s|%s", big.c_str(), big.c_str());
     logc::print(1, "%s", "");
@@ -121,7 +121,7 @@ TEST_F(Log, HeaderLinesInOrder) {
     app::systemInfo = sampleMachine();
     lifecycle::parseCommandLine("-d -c -lsome/where -rA\\B");
     std::snprintf(app::commandLine, sizeof app::commandLine, "%s", "-d -c -lsome/where -rA\\B");
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     logc::writeHeader();
     logc::closeChannels();
 
@@ -168,7 +168,7 @@ TEST_F(Log, HeaderForAnUnknownSingleProcessorWithoutMouse) {
     si.mmx = false;
     si.mouse.present = false;
     app::systemInfo = si;
-    logc::openChannel(1, spec().c_str());
+    logc::openChannel(1, sink().c_str());
     logc::writeHeader();
     logc::closeChannels();
     std::string text = read();
@@ -178,7 +178,7 @@ TEST_F(Log, HeaderForAnUnknownSingleProcessorWithoutMouse) {
 }
 
 TEST_F(Log, DiagnosticsWriteToChannelZero) {
-    logc::openChannel(0, spec().c_str());
+    logc::openChannel(0, sink().c_str());
     logc::ping("a.cpp", 3, "here");
     unsigned char bytes[20];
     for (int i = 0; i < 20; ++i) bytes[i] = static_cast<unsigned char>(i < 10 ? 'A' + i : i);
@@ -203,7 +203,7 @@ TEST_F(Log, DiagnosticsWriteToChannelZero) {
 TEST_F(Log, FatalAssertAndBreakCloseTheLogAndEndTheProcess) {
     EXPECT_DEATH(
         {
-            logc::openChannel(0, spec().c_str());
+            logc::openChannel(0, sink().c_str());
             logc::fatalAssert("c.cpp", 7, "x > 0", "x positive");
         },
         "");
@@ -211,7 +211,7 @@ TEST_F(Log, FatalAssertAndBreakCloseTheLogAndEndTheProcess) {
     std::filesystem::remove(file);
     EXPECT_DEATH(
         {
-            logc::openChannel(0, spec().c_str());
+            logc::openChannel(0, sink().c_str());
             logc::fatalBreak("d.cpp", 8, "y", "stop");
         },
         "");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../../tools/skyimport/octree.cpp"
-#include "../../tools/skyimport/spectral.cpp"
+#include "../../tools/skyimport/mkclass.cpp"
 
 namespace {
 

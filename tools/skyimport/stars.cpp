@@ -13,7 +13,7 @@
 
 #include "octree.h"
 #include "othersources.h"
-#include "spectral.h"
+#include "mkclass.h"
 #include "stellarium.h"
 
 namespace sky {

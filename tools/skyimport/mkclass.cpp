@@ -1,6 +1,6 @@
 // MK spectral type parsing and the class-to-luminosity calibration used for stars whose
 // parallax is unusable.
-#include "spectral.h"
+#include "mkclass.h"
 
 #include <cctype>
 #include <cmath>
