@@ -23,6 +23,7 @@
 #include "navigation/scene_hooks.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
+#include "support/programfolder.h"
 #include "support/packwriter.h"
 #include "vfs/vfs.h"
 #include "video/draw.h"
@@ -48,12 +49,7 @@ inline int32_t recordEvent(zode::Message* m) {
     return 1;
 }
 
-inline std::string shipped(const char* name) {
-    std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/vyrex2/" + name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+inline std::string shipped(const char* name) { return programfolder::shipped("vyrex2", name); }
 
 class ConsoleTest : public ::testing::Test {
 protected:

@@ -19,18 +19,12 @@
 #include "platform/headless/headless_display.h"
 #include "platform/store.h"
 #include "support/packwriter.h"
+#include "support/programfolder.h"
 #include "support/synthcatalog.h"
 
 namespace {
 
 using platform::Message;
-
-std::string shipped(const char* name) {
-    std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/vyrex2/" + name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void type(std::vector<Message>& script, const std::string& text) {
     for (char c : text) script.push_back({platform::WM_CHAR, static_cast<uintptr_t>(static_cast<unsigned char>(c)), 1});
@@ -58,18 +52,9 @@ protected:
         std::filesystem::create_directories(program + "/data");
         // A catalogue of one star, so that the run needs nothing beyond what the test gives it.
         sky.addStar({10, 0, 0}, 1.0, 0.6, 0, synth::hipCode(1));
-        const catalog::CatalogFiles files = sky.files();
-        const char* const names[catalog::kCatalogFileCount] = {
-            "stellar.data", "stellar.xdat", "stellar.tree", "stellar.ssys",
-            "stellar.note", "galactic.data", "galactic.bmap", "galactic.hmap"};
-        std::vector<packwriter::MemoryFile> catalogFiles;
-        for (int f = 0; f < catalog::kCatalogFileCount; ++f) {
-            const std::string bytes = files.size[f]
-                                          ? std::string(reinterpret_cast<const char*>(files.data[f]), files.size[f])
-                                          : std::string(1, '\0');
-            catalogFiles.push_back({names[f], bytes});
-        }
-        ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs", packwriter::buildOrDie(catalogFiles)), "");
+        ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs",
+                                         packwriter::buildOrDie(programfolder::catalogueFiles(sky.files()))),
+                  "");
         store::setLocation(root + "/config/vyrex.reg");
         lifecycle::fatalWaitMilliseconds = 0;
         seen = Seen{};
@@ -86,10 +71,9 @@ protected:
     }
 
     void writeProgramPack(bool withFont) {
-        std::vector<packwriter::MemoryFile> files = {{"pointer.bmp", shipped("pointer.bmp")},
-                                                     {"hpointer.bmp", shipped("hpointer.bmp")}};
-        if (withFont) files.push_back({"default.bft", shipped("default.bft")});
-        ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs", packwriter::buildOrDie(files)), "");
+        ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs",
+                                         packwriter::buildOrDie(programfolder::startupFiles(withFont))),
+                  "");
     }
 
     // One run: F12 at the first pass, the frame check at `checkAtPeek`, then the script.

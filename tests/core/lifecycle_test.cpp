@@ -16,6 +16,7 @@
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 #include "support/packwriter.h"
+#include "support/programfolder.h"
 #include "vfs/vfs.h"
 
 namespace {
@@ -89,35 +90,14 @@ protected:
 
     std::string program() const { return root + "/program"; }
 
-    // The video layer's start needs the pointer bitmaps; they come from the shipped ones.
-    static std::string shipped(const char* name) {
-        std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/vyrex2/" + name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    // The catalogue step needs the eight catalogue files; they come from the shipped ones too.
-    static std::vector<packwriter::MemoryFile> shippedCatalogue() {
-        std::vector<packwriter::MemoryFile> files;
-        for (const char* name : {"stellar.data", "stellar.xdat", "stellar.tree", "stellar.ssys", "stellar.note",
-                                 "galactic.data", "galactic.bmap", "galactic.hmap"}) {
-            std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/catalog/" + name, std::ios::binary);
-            std::ostringstream s;
-            s << in.rdbuf();
-            files.push_back({name, s.str()});
-        }
-        return files;
-    }
-
     void stagePacks() {
         std::filesystem::create_directory(program() + "/data");
-        auto pack = packwriter::buildOrDie({{"readme.txt", "packed"},
-                                            {"pointer.bmp", shipped("pointer.bmp")},
-                                            {"hpointer.bmp", shipped("hpointer.bmp")},
-                                            {"default.bft", shipped("default.bft")}});
+        // The start-up's own files from the shipped ones, and one more that shutdown looks for.
+        std::vector<packwriter::MemoryFile> files = programfolder::startupFiles();
+        files.push_back({"readme.txt", "packed"});
+        auto pack = packwriter::buildOrDie(files);
         ASSERT_EQ(packwriter::writeBytes(program() + "/data/vyrex2.vfs", pack), "");
-        ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs", packwriter::buildOrDie(shippedCatalogue())),
+        ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs", packwriter::buildOrDie(programfolder::shippedCatalogue())),
                   "");
     }
 

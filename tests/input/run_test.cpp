@@ -15,6 +15,7 @@
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 #include "support/packwriter.h"
+#include "support/programfolder.h"
 #include "support/synthcatalog.h"
 
 namespace {
@@ -39,13 +40,6 @@ int32_t watch(zode::Message* m) {
     return 1;
 }
 
-std::string shipped(const char* name) {
-    std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/vyrex2/" + name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(InputRun, KeysActInTheLoopAndEscapeEndsItWithTheSettingsSaved) {
     char pattern[] = "/tmp/vyrex-input-run-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -55,22 +49,10 @@ TEST(InputRun, KeysActInTheLoopAndEscapeEndsItWithTheSettingsSaved) {
     // A catalogue of one star, so that the run needs nothing beyond what the test gives it.
     synth::SynthCatalog sky;
     sky.addStar({10, 0, 0}, 1.0, 0.6, 0, synth::hipCode(1));
-    const catalog::CatalogFiles files = sky.files();
-    std::vector<packwriter::MemoryFile> catalogFiles;
-    const char* const names[catalog::kCatalogFileCount] = {
-        "stellar.data", "stellar.xdat", "stellar.tree", "stellar.ssys",
-        "stellar.note", "galactic.data", "galactic.bmap", "galactic.hmap"};
-    for (int f = 0; f < catalog::kCatalogFileCount; ++f) {
-        // An empty file is one byte short of any record: it holds none.
-        const std::string bytes = files.size[f] ? std::string(reinterpret_cast<const char*>(files.data[f]), files.size[f])
-                                                : std::string(1, '\0');
-        catalogFiles.push_back({names[f], bytes});
-    }
-    ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs", packwriter::buildOrDie(catalogFiles)), "");
-    ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs",
-                                     packwriter::buildOrDie({{"pointer.bmp", shipped("pointer.bmp")},
-                                                             {"hpointer.bmp", shipped("hpointer.bmp")},
-                                                             {"default.bft", shipped("default.bft")}})),
+    ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs",
+                                     packwriter::buildOrDie(programfolder::catalogueFiles(sky.files()))),
+              "");
+    ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs", packwriter::buildOrDie(programfolder::startupFiles())),
               "");
     store::setLocation(root + "/config/vyrex.reg");
     headless::reset();

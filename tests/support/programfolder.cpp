@@ -1,0 +1,44 @@
+// Program folders for whole runs of the program in tests.
+#include "support/programfolder.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace programfolder {
+
+const char* const kCatalogueNames[catalog::kCatalogFileCount] = {
+    "stellar.data", "stellar.xdat", "stellar.tree", "stellar.ssys",
+    "stellar.note", "galactic.data", "galactic.bmap", "galactic.hmap"};
+
+std::string shipped(const std::string& folder, const std::string& name) {
+    std::ifstream in(std::string(VYREX_SOURCE_DIR) + "/data/" + folder + "/" + name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<packwriter::MemoryFile> startupFiles(bool withFont) {
+    std::vector<packwriter::MemoryFile> files = {{"pointer.bmp", shipped("vyrex2", "pointer.bmp")},
+                                                 {"hpointer.bmp", shipped("vyrex2", "hpointer.bmp")}};
+    if (withFont) files.push_back({"default.bft", shipped("vyrex2", "default.bft")});
+    return files;
+}
+
+std::vector<packwriter::MemoryFile> catalogueFiles(const catalog::CatalogFiles& files) {
+    std::vector<packwriter::MemoryFile> out;
+    for (int f = 0; f < catalog::kCatalogFileCount; ++f) {
+        const std::string bytes = files.size[f]
+                                      ? std::string(reinterpret_cast<const char*>(files.data[f]), files.size[f])
+                                      : std::string(1, '\0');
+        out.push_back({kCatalogueNames[f], bytes});
+    }
+    return out;
+}
+
+std::vector<packwriter::MemoryFile> shippedCatalogue() {
+    std::vector<packwriter::MemoryFile> out;
+    for (const char* name : kCatalogueNames) out.push_back({name, shipped("catalog", name)});
+    return out;
+}
+
+}  // namespace programfolder
