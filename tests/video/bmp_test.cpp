@@ -30,7 +30,7 @@ uint32_t colourAt(int x, int y) { return (uint32_t)((x * 40) & 0xFF) << 16 | (ui
 
 // A BMP of w × h pixels of colourAt; 8-bit files use a palette of `colours` entries (0 = 256) and
 // pixel index (x + 2y) mod n, whose palette colour is colourAt(index, 1).
-struct BmpSpec {
+struct BmpCase {
     int bits = 24;
     int width = 5;
     int height = 3;
@@ -42,7 +42,7 @@ struct BmpSpec {
 uint32_t paletteColour(int index) { return colourAt(index, 1); }
 int indexAt(int x, int y, int n) { return (x + 2 * y) % n; }
 
-std::vector<uint8_t> makeBmp(const BmpSpec& s) {
+std::vector<uint8_t> makeBmp(const BmpCase& s) {
     const int n = s.colours == 0 ? 256 : (int)s.colours;
     const size_t palette = s.bits == 8 ? 4 * (size_t)n : 0;
     const size_t rowBytes = ((size_t)s.width * s.bits + 31) / 32 * 4;
@@ -82,7 +82,7 @@ std::vector<uint8_t> makeBmp(const BmpSpec& s) {
     return b;
 }
 
-uint32_t expected(const BmpSpec& s, int x, int y) {
+uint32_t expected(const BmpCase& s, int x, int y) {
     if (s.bits != 8) return colourAt(x, y);
     return paletteColour(indexAt(x, y, s.colours == 0 ? 256 : (int)s.colours));
 }
@@ -90,16 +90,16 @@ uint32_t expected(const BmpSpec& s, int x, int y) {
 draw::BitmapPtr parse(const std::vector<uint8_t>& b) { return draw::parseBmp(b.data(), b.size()); }
 
 TEST(BmpRead, EverySupportedKind) {
-    std::vector<BmpSpec> specs;
+    std::vector<BmpCase> cases;
     for (int bits : {8, 24, 32})
         for (int width : {1, 2, 3, 5, 8})
-            for (bool topDown : {false, true}) specs.push_back({bits, width, 3, topDown, 40, 0});
-    specs.push_back({8, 7, 2, false, 40, 16});   // a short palette
-    specs.push_back({8, 4, 4, true, 40, 1});     // a single colour
-    specs.push_back({24, 6, 2, false, 108, 0});  // the longer info headers
-    specs.push_back({32, 6, 2, true, 124, 0});
-    specs.push_back({8, 3, 3, false, 124, 0});
-    for (const BmpSpec& s : specs) {
+            for (bool topDown : {false, true}) cases.push_back({bits, width, 3, topDown, 40, 0});
+    cases.push_back({8, 7, 2, false, 40, 16});   // a short palette
+    cases.push_back({8, 4, 4, true, 40, 1});     // a single colour
+    cases.push_back({24, 6, 2, false, 108, 0});  // the longer info headers
+    cases.push_back({32, 6, 2, true, 124, 0});
+    cases.push_back({8, 3, 3, false, 124, 0});
+    for (const BmpCase& s : cases) {
         SCOPED_TRACE(testing::Message() << s.bits << " bits " << s.width << "x" << s.height
                                         << (s.topDown ? " top-down" : " bottom-up") << " header "
                                         << s.headerSize << " colours " << s.colours);
@@ -161,7 +161,7 @@ TEST(BmpRead, RefusesOtherKindsAndDamagedFiles) {
 }
 
 TEST(BmpRead, EveryTruncationIsRefused) {
-    for (const BmpSpec& s : {BmpSpec{24, 3, 3}, BmpSpec{8, 5, 2, true, 40, 3}, BmpSpec{32, 2, 2}}) {
+    for (const BmpCase& s : {BmpCase{24, 3, 3}, BmpCase{8, 5, 2, true, 40, 3}, BmpCase{32, 2, 2}}) {
         const std::vector<uint8_t> whole = makeBmp(s);
         for (size_t n = 0; n < whole.size(); ++n)
             ASSERT_FALSE(draw::parseBmp(whole.data(), n)) << s.bits << " bits cut to " << n;
@@ -197,7 +197,7 @@ protected:
 };
 
 TEST_F(BmpPacks, LoadsThroughTheStreamsAndReportsWhatFails) {
-    const BmpSpec s{24, 3, 2};
+    const BmpCase s{24, 3, 2};
     std::vector<uint8_t> bad = makeBmp(s);
     bad.resize(bad.size() - 1);
     packs({{"good.bmp", bytes(makeBmp(s))}, {"bad.bmp", bytes(bad)}, {"empty.bmp", ""}});
