@@ -173,17 +173,24 @@ void resetProcessState() {
 }
 
 // An option is '-' or '/' and one letter; the scan goes on right after the letter, so a letter
-// directly after another option's letter is not an option. The values of l and r are skipped as
-// a whole: a folder such as "/home/data" would otherwise read as the options h and d.
-void parseCommandLine(const char* text) {
+// directly after another option's letter is not an option. `option` gets the lower-case letter
+// and the text after it and returns where the scan goes on. Both passes skip the values of l and r
+// as a whole: a folder such as "/home/data" would otherwise read as the options h and d.
+template <typename Option>
+void scanOptions(const char* text, Option option) {
     if (!text) return;
     for (const char* p = text; *p;) {
         if ((*p != '-' && *p != '/') || !p[1]) {
             ++p;
             continue;
         }
-        const char* after = p + 2;
-        switch (lower(p[1])) {
+        p = option(lower(p[1]), p + 2);
+    }
+}
+
+void parseCommandLine(const char* text) {
+    scanOptions(text, [](int letter, const char* after) {
+        switch (letter) {
             case 'd': app::mode.DB = 1; break;
             case 's': app::mode.SRV = 1; break;
             case 'g': app::mode.GUI = 0; break;
@@ -193,38 +200,28 @@ void parseCommandLine(const char* text) {
                 app::mode.RST = 1;
                 app::firstRun = 1;
                 break;
-            case 'l': after = takeValue(after, app::programFolder); break;
-            case 'r': after = takeValue(after, app::registryRoot); break;
+            case 'l': return takeValue(after, app::programFolder);
+            case 'r': return takeValue(after, app::registryRoot);
             default: break;
         }
-        p = after;
-    }
+        return after;
+    });
 }
 
 void parseVideoOptions(const char* text) {
-    if (!text) return;
-    for (const char* p = text; *p;) {
-        if ((*p != '-' && *p != '/') || !p[1]) {
-            ++p;
-            continue;
+    scanOptions(text, [](int letter, const char* q) {
+        if (letter == 'l' || letter == 'r') return skipValue(q);
+        if (letter != 'v') return q;
+        const int second = lower(*q);
+        if (second == 'b' && isDigit(q[1])) settings::VIDbckBuffSysMem = q[1] - '0';
+        else if (second == 'w' && isDigit(q[1])) settings::VIDwVSync = q[1] - '0';
+        else if (second == 'm') {
+            if (!isDigit(q[1])) settings::VIDdefault = -1;
+            else if (isDigit(q[2])) settings::VIDdefault = (q[1] - '0') * 10 + (q[2] - '0');
+            else settings::VIDdefault = q[1] - '0';
         }
-        const char* after = p + 2;
-        int letter = lower(p[1]);
-        if (letter == 'l' || letter == 'r') {
-            after = skipValue(after);
-        } else if (letter == 'v') {
-            const char* q = p + 2;
-            int second = lower(*q);
-            if (second == 'b' && isDigit(q[1])) settings::VIDbckBuffSysMem = q[1] - '0';
-            else if (second == 'w' && isDigit(q[1])) settings::VIDwVSync = q[1] - '0';
-            else if (second == 'm') {
-                if (!isDigit(q[1])) settings::VIDdefault = -1;
-                else if (isDigit(q[2])) settings::VIDdefault = (q[1] - '0') * 10 + (q[2] - '0');
-                else settings::VIDdefault = q[1] - '0';
-            }
-        }
-        p = after;
-    }
+        return q;
+    });
 }
 
 int startup() {
