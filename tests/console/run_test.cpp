@@ -61,14 +61,7 @@ protected:
         script.clear();
         checkAtPeek = 0;
     }
-    void TearDown() override {
-        lifecycle::setExitFunction(nullptr);
-        lifecycle::fatalWaitMilliseconds = 2000;
-        lifecycle::resetProcessState();
-        headless::reset();
-        store::setLocation("");
-        std::filesystem::remove_all(root);
-    }
+    void TearDown() override { programfolder::cleanUpRun(root); }
 
     void writeProgramPack(bool withFont) {
         ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs",

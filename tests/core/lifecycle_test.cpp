@@ -79,14 +79,7 @@ protected:
             zode::subscribe(zode::kEventFrame, object);
         });
     }
-    void TearDown() override {
-        lifecycle::setExitFunction(nullptr);
-        lifecycle::fatalWaitMilliseconds = 2000;
-        lifecycle::resetProcessState();
-        headless::reset();
-        store::setLocation("");
-        std::filesystem::remove_all(root);
-    }
+    void TearDown() override { programfolder::cleanUpRun(root); }
 
     std::string program() const { return root + "/program"; }
 

@@ -1,6 +1,11 @@
 // Program folders for whole runs of the program in tests.
 #include "support/programfolder.h"
 
+#include "core/lifecycle.h"
+#include "platform/headless/headless.h"
+#include "platform/store.h"
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -39,6 +44,15 @@ std::vector<packwriter::MemoryFile> shippedCatalogue() {
     std::vector<packwriter::MemoryFile> out;
     for (const char* name : kCatalogueNames) out.push_back({name, shipped("catalog", name)});
     return out;
+}
+
+void cleanUpRun(const std::string& root) {
+    lifecycle::setExitFunction(nullptr);
+    lifecycle::fatalWaitMilliseconds = 2000;
+    lifecycle::resetProcessState();
+    headless::reset();
+    store::setLocation("");
+    if (!root.empty()) std::filesystem::remove_all(root);
 }
 
 }  // namespace programfolder

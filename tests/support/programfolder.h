@@ -27,4 +27,8 @@ std::vector<packwriter::MemoryFile> catalogueFiles(const catalog::CatalogFiles& 
 // The shipped catalogue's eight files.
 std::vector<packwriter::MemoryFile> shippedCatalogue();
 
+// Undoes what a whole run of the program left behind: the exit hook and fatal wait, the process
+// flags, the headless backend, the store location, and the temporary folder `root`.
+void cleanUpRun(const std::string& root);
+
 }  // namespace programfolder
