@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "catalog/catalog.h"
-#include "core/app.h"
-#include "core/settings.h"
+#include "base/app.h"
+#include "base/settings.h"
 #include "extensions/markers.h"
-#include "navigation/camera.h"
+#include "navigation/camera_edit.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_display.h"
 #include "platform/platform.h"
@@ -81,8 +81,8 @@ bool setUp() {
         std::fprintf(stderr, "bench_render: the staged catalogue did not load\n");
         return false;
     }
-    render::prepareSky();
-    markers::markerClear();
+    render::start();
+    markers::markerStart();  // empties the table and puts the markers' layer into the scene
     for (int i = 0; i < 12; ++i) {
         markers::Marker m{};
         m.kind = i % 4;
@@ -160,7 +160,7 @@ void BM_Rebuild(benchmark::State& state) {
     state.SetLabel(place.name);
     const CameraRecord c = cameraAt(place.position);
     markers::markersShown = 1;
-    for (auto _ : state) render::buildSkyFrom(c);
+    for (auto _ : state) render::buildScene(c);
     setCounts(state);
     markers::markersShown = 0;
 }
@@ -170,17 +170,17 @@ void BM_Frame(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     const Place place = places()[state.range(0)];
     state.SetLabel(place.name);
-    CameraRecord& active = *camera::activeCamera();
+    CameraRecord& active = camera::editActive();
     active = cameraAt(place.position);
     markers::markersShown = 1;
-    render::buildSkyFrom(active);
+    render::buildScene(active);
     markers::markersShown = 0;
     app::pointerDrawn = 0;
     const double wall = wallNow(), cpu = cpuNow();
     int64_t n = 0;
     for (auto _ : state) {
         active.lockBlink = 0;
-        render::drawSky();
+        render::drawScene(*video::state.drawing, video::state.centreX, video::state.centreY);
         video::present();
         benchmark::ClobberMemory();
         ++n;
@@ -196,10 +196,9 @@ void BM_JourneyToVega(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     const catalog::ObjectId vega = catalog::findByName("HIP 91262");
     if (vega == catalog::kNoObject) return state.SkipWithError("no Vega");
-    render::renderInstall();
     int64_t frames = 0;
     for (auto _ : state) {
-        CameraRecord& c = *camera::activeCamera();
+        CameraRecord& c = camera::editActive();
         c = cameraAt({0, 0, 0});
         c.speed = 0.025;
         c.lock = static_cast<int32_t>(vega);
@@ -207,6 +206,7 @@ void BM_JourneyToVega(benchmark::State& state) {
         camera::startJourney(c.lock);
         while (c.travelling) {
             camera::cameraFrame();
+            render::sceneFrame();
             video::present();
             ++frames;
         }
@@ -285,7 +285,7 @@ void BM_RebuildSynthetic(benchmark::State& state) {
     catalog::catalogAttach(files);
     CameraRecord c = cameraAt({0, 0, 0});
     c.flags = camera::kFlagStars;  // the synthetic stars have no names to label
-    for (auto _ : state) render::buildSkyFrom(c);
+    for (auto _ : state) render::buildScene(c);
     setCounts(state);
     state.counters["catalogue"] = count;
     // The real catalogue back for the benchmarks that follow.

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/settings.h"
+#include "base/app.h"
+#include "base/settings.h"
 #include "platform/headless/headless_display.h"
 #include "platform/platform.h"
 #include "vfs/vfs.h"

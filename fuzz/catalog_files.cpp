@@ -16,7 +16,7 @@ namespace {
 
 void queryStar(uint32_t index) {
     StarInfo info;
-    starInfo(index, info);
+    starInfo(index, Vector3{1, 2, 3}, info);
     char name[kNameSize];
     starName(index, name);
     longNames = 1;
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t deepSky = deepSkyCount();
     for (uint32_t i = 0; i <= deepSky && i < 64; ++i) {
         DeepSkyInfo info;
-        deepSkyInfo(kDeepSkyBase + i, info);
+        deepSkyInfo(kDeepSkyBase + i, Vector3{1, 2, 3}, info);
         Vector3 p;
         objectPosition(kDeepSkyBase + i, p);
         char note[64];

@@ -9,10 +9,10 @@
 
 #include "console/console.h"
 #include "console/macros.h"
-#include "core/app.h"
-#include "core/zode.h"
+#include "base/app.h"
+#include "base/zode.h"
 #include "extensions/markers.h"
-#include "navigation/camera.h"
+#include "navigation/camera_edit.h"
 #include "platform/store.h"
 #include "vfs/vfs.h"
 
@@ -33,6 +33,7 @@ bool setUp() {
     zode::Request request{0, reinterpret_cast<const void*>(&ignore), zode::kDirect, nullptr};
     const int object = zode::registerObject(&request);
     camera::cameraStart(1);
+    markers::markerStart();  // the "marker" words
     // The console needs its font from the packs; the fuzzer runs without them, so the console is
     // started with the font missing and its screen and interpreter are used as they are.
     console::consoleStart();
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (console::cursorColumn() < 0 || console::cursorColumn() >= console::kColumns) std::abort();
     if (console::cursorRow() < 0 || console::cursorRow() >= console::kRows) std::abort();
     if (console::inputLength() != 0) std::abort();
-    if (!sane(*camera::activeCamera())) std::abort();
+    if (!sane(camera::editActive())) std::abort();
     if (markers::markerCount() > markers::kMaxMarkers) std::abort();
     return 0;
 }

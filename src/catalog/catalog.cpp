@@ -6,14 +6,17 @@
 #include <cstring>
 
 #include "catalog/catalog_internal.h"
-#include "core/app.h"
-#include "core/log.h"
-#include "navigation/camera.h"
+#include "base/app.h"
+#include "base/log.h"
 #include "vfs/vfs.h"
 
 namespace catalog {
 
-BodyPositionHook bodyPositionHook = nullptr;
+namespace {
+
+const BodySource* bodySource = nullptr;
+
+}  // namespace
 
 namespace detail {
 
@@ -22,8 +25,6 @@ State state;
 bool starExtra(const StarRecord& star, StarExtraRecord& out) {
     return star.extra >= 0 && readStarExtra(static_cast<uint32_t>(star.extra), out);
 }
-
-Vector3 observerPosition() { return camera::activeCamera()->IPos; }
 
 }  // namespace detail
 
@@ -53,9 +54,9 @@ Vector3 widen(float x, float y, float z) { return Vector3{x, y, z}; }
 
 // appMag = M − 5 + 2.5·log10(d² / 3.2616²); the distance 0 gives −∞, which callers test by the
 // distance.
-void seenFromCamera(const Vector3& position, double absMag, Vector3& relative, double& distance,
-                    double& appMag) {
-    relative = vmath::operator-(position, detail::observerPosition());
+void seenFrom(const Vector3& observer, const Vector3& position, double absMag, Vector3& relative,
+              double& distance, double& appMag) {
+    relative = vmath::operator-(position, observer);
     double d2 = vmath::lengthSquared(relative);
     appMag = absMag - 5.0 + vmath::distanceModulus(d2);
     distance = std::sqrt(d2);
@@ -89,6 +90,8 @@ bool isUpperHexDigit(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && 
 }  // namespace
 
 // ---- Files -----------------------------------------------------------------------------------
+
+void catalogClose() { catalogAttach(CatalogFiles{}); }
 
 int catalogAttach(const CatalogFiles& files) {
     state = detail::State{};
@@ -177,11 +180,27 @@ int objectPosition(ObjectId id, Vector3& out) {
             out = widen(object.x, object.y, object.z);
             return 1;
         }
-        default: return bodyPositionHook ? bodyPositionHook(id, out) : 0;
+        default: return bodySource && bodySource->position ? bodySource->position(id, out) : 0;
     }
 }
 
-int starInfo(uint32_t index, StarInfo& out) {
+double objectRadius(ObjectId id) {
+    const int kind = objectKind(id);
+    if (id == kNoObject || (kind != 2 && kind != 3)) return 0.0;
+    return bodySource && bodySource->radius ? bodySource->radius(id) : 0.0;
+}
+
+int registerBodySource(const BodySource* source) {
+    if (!source || (bodySource && bodySource != source)) return 0;
+    bodySource = source;
+    return 1;
+}
+
+void unregisterBodySource(const BodySource* source) {
+    if (bodySource == source) bodySource = nullptr;
+}
+
+int starInfo(uint32_t index, const Vector3& observer, StarInfo& out) {
     out = StarInfo{};
     StarRecord star;
     if (!readStar(index, star)) return 0;
@@ -192,7 +211,7 @@ int starInfo(uint32_t index, StarInfo& out) {
     spectralText(star.spectral, out.spectral);
     mainDesignation(star.designation, out.designation);
 
-    seenFromCamera(out.position, out.absMag, out.relative, out.distance, out.appMag);
+    seenFrom(observer, out.position, out.absMag, out.relative, out.distance, out.appMag);
     out.temperature = 8800.0 / (out.colourBV + 0.82) - 770.0;
     out.luminosity = std::pow(10.0, (4.8 - out.absMag) * 0.4);
     // Up to the low byte 0x51 the mass follows L^(1/4), above it √(L · 5/3).
@@ -297,7 +316,7 @@ int noteText(ObjectId id, char* out, size_t capacity) {
     return static_cast<int>(written);
 }
 
-int deepSkyInfo(ObjectId id, DeepSkyInfo& out) {
+int deepSkyInfo(ObjectId id, const Vector3& observer, DeepSkyInfo& out) {
     out = DeepSkyInfo{};
     DeepSkyRecord record;
     if (objectKind(id) != 1 || !readDeepSky(id - kDeepSkyBase, record)) return 0;
@@ -305,7 +324,7 @@ int deepSkyInfo(ObjectId id, DeepSkyInfo& out) {
     out.type = record.type;
     out.position = widen(record.x, record.y, record.z);
     out.absMag = fixed(record.absMag);
-    seenFromCamera(out.position, out.absMag, out.relative, out.distance, out.appMag);
+    seenFrom(observer, out.position, out.absMag, out.relative, out.distance, out.appMag);
     detail::deepSkyNameOf(record, out.name);
     switch (record.type) {
         case kOpenCluster:

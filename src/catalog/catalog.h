@@ -24,7 +24,7 @@
 #include <cstdint>
 
 #include "catalog/catalog_records.h"
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 
 namespace catalog {
 
@@ -61,6 +61,8 @@ struct CatalogFiles {
 int catalogLoad();
 // Installs the given files as the catalogue (same checks and counts as catalogLoad). Returns 1.
 int catalogAttach(const CatalogFiles& files);
+// Forgets the files (the packs that own them close after): an empty catalogue.
+void catalogClose();
 // The attached files, for readers of the raw bytes (the galaxy maps, plug-ins).
 const CatalogFiles& catalogFiles();
 
@@ -88,15 +90,24 @@ extern int longNames;
 // kNoObject), by the identifier's range.
 int objectKind(ObjectId id);
 
-// Position of a body (kind 2) or a component (kind 3) of the loaded star system, in the same
-// frame as the stars; 1 found, 0 not there. The star-system subsystem sets this when it starts;
-// while it is null, such identifiers have no position.
-using BodyPositionHook = int (*)(ObjectId id, Vector3& position);
-extern BodyPositionHook bodyPositionHook;
+// The bodies (kind 2) and components (kind 3) of the entered star system are known to the
+// star-system layer, which registers them here while it runs. Their positions are kilometres in
+// the entered system's frame (not light years among the stars); their radii are kilometres.
+struct BodySource {
+    int (*position)(ObjectId id, Vector3& km);  // 1 found, 0 not in the entered system
+    double (*radius)(ObjectId id);              // km; 0 when unknown
+};
+// 1 registered (also again for the same source); 0 when another source is registered.
+int registerBodySource(const BodySource* source);
+// Forgets the source if it is the registered one.
+void unregisterBodySource(const BodySource* source);
 
-// Position in light years of a star or deep-sky object, or through bodyPositionHook of a body
-// or component. 1 found, 0 not (unknown identifier, index past the table, kNoObject).
+// Position of a star or deep-sky object in light years, or of a body or component in kilometres
+// (through the body source). 1 found, 0 not (unknown identifier, index past the table,
+// kNoObject, no body source).
 int objectPosition(ObjectId id, Vector3& out);
+// Radius in kilometres of a body or component of the entered system; 0 for anything else.
+double objectRadius(ObjectId id);
 
 // The expanded record of one star; the derived quantities are computed on demand.
 struct StarInfo {
@@ -114,18 +125,18 @@ struct StarInfo {
     double knownRadius;            // solar radii; 0 = unknown
     double radialSpeed;            // km/s
     int32_t hasExtra;              // 1 if the star has an extra record
-    Vector3 relative;              // position − the active camera's position, light years
+    Vector3 relative;              // position − the observer's position, light years
     double distance;               // |relative|, light years
-    double appMag;                 // apparent magnitude from the camera
+    double appMag;                 // apparent magnitude from the observer
     double temperature;            // kelvin
     double luminosity;             // solar luminosities
     double solarMass;              // solar masses
     double estRadius;              // solar radii, from luminosity and temperature
     double lifeTime;               // main-sequence life time, 10 × solarMass^−2.5
 };
-// Fills `out` for star `index`; 0 (and `out` zeroed) when there is no such star. Extra names
-// are in the current `longNames` form.
-int starInfo(uint32_t index, StarInfo& out);
+// Fills `out` for star `index` as seen from `observer` (light years); 0 (and `out` zeroed) when
+// there is no such star. Extra names are in the current `longNames` form.
+int starInfo(uint32_t index, const Vector3& observer, StarInfo& out);
 
 // Colour class 0 to 127 of the star colour ramp for a B−V code (× 256).
 int starColourIndex(int16_t colourBV);
@@ -209,6 +220,15 @@ ObjectId searchNext(ObjectId previous, const char* pattern);
 // occurrence of the next pattern character, a blank any run of blanks (also none).
 int matchPattern(const char* pattern, const char* text);
 
+// A position written as text, the grammar of marker files and of the console's position
+// arguments: the first of the letters p, o, n in `text` followed by "(": p(x,y,z) three finite
+// reals in light years separated by commas ("%lf" each, blanks allowed before a number but not
+// before a comma), o(identifier) the position of the object with that hexadecimal identifier,
+// n(name) the position of the first object of that exact name (findByName). A ")" before the
+// letter fails. Returns the character after the position (after the third number, the
+// identifier or the closing parenthesis of the name) and sets `out`, or null and leaves it.
+const char* readPosition(const char* text, Vector3& out);
+
 // The expanded record of one deep-sky object.
 struct DeepSkyInfo {
     int32_t index;                 // record index in "galactic.data"
@@ -216,14 +236,15 @@ struct DeepSkyInfo {
     char name[kNameSize];
     Vector3 position;              // light years
     double absMag;
-    Vector3 relative;              // position − the active camera's position
+    Vector3 relative;              // position − the observer's position, light years
     double distance;               // light years
     double appMag;
     double value1, value2, value3; // the type-dependent fields (open cluster: value3 is the
                                    // brightest star's magnitude)
     char trumpler[kTrumplerSize];  // open clusters only
 };
-// Fills `out` for a deep-sky identifier; 0 (and `out` zeroed) for anything else.
-int deepSkyInfo(ObjectId id, DeepSkyInfo& out);
+// Fills `out` for a deep-sky identifier as seen from `observer` (light years); 0 (and `out`
+// zeroed) for anything else.
+int deepSkyInfo(ObjectId id, const Vector3& observer, DeepSkyInfo& out);
 
 }  // namespace catalog

@@ -36,9 +36,6 @@ bool starExtra(const StarRecord& star, StarExtraRecord& out);
 // Called by catalogAttach: the name index belongs to the files it was built from.
 void resetNameIndex();
 
-// Interstellar position of the active camera, light years.
-Vector3 observerPosition();
-
 // Formats into a fixed buffer, always terminated, cut at its size.
 void formatText(char* out, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 

@@ -5,26 +5,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/app.h"
+#include "base/timer.h"
+#include "base/zode.h"
+#include "catalog/catalog.h"
+#include "console/commands.h"
 #include "console/console.h"
 #include "console/macros.h"
-#include "core/app.h"
-#include "core/timer.h"
-#include "core/zode.h"
-#include "extensions/markers.h"
 #include "navigation/camera.h"
-#include "navigation/scene_hooks.h"
 #include "render/render.h"
 
 namespace console {
-
-double secondsAtStart();  // console.cpp
 
 namespace {
 
 // Words are compared through these buffers: a longer word is rejected with the error line.
 constexpr size_t kWordBytes = 128;    // command words and sub-words
 constexpr size_t kNumberBytes = 64;   // numeric argument words
-constexpr size_t kNameBytes = 260;    // file names
 constexpr double kKmPerAu = 149600000.0;
 constexpr double kPi = 3.14159265358979323846;
 
@@ -50,48 +47,7 @@ Word nextWord(const char*& s) {
     return w;
 }
 
-// What a sub-word's argument is, and what it holds once read.
-enum class Kind {
-    kNone,        // nothing is read
-    kHex,         // "%x": 0 when missing or unreadable
-    kReal,        // "%lf": 0.0 when missing or unreadable
-    kPosition,    // p(x,y,z), o(identifier) or n(name); unreadable: nothing is done
-    kFileName,    // one word; missing: nothing is done
-    kDefinition,  // the text after the sub-word and one blank
-    kBinding,     // a key character, then the text from the second character after it
-    kKey,         // a key character
-    kError,       // the sub-word answers with the error line
-};
-
-struct Argument {
-    uint32_t hex = 0;
-    double real = 0.0;
-    Vector3 position{0, 0, 0};
-    const char* text = "";
-    char name[kNameBytes] = "";
-    int key = 0;
-};
-
-struct SubWord {
-    const char* word;
-    Kind kind;
-    void (*run)(const Argument& a);
-    bool (*available)() = nullptr;  // null: always in the table
-};
-
-struct CommandWord {
-    const char* word;
-    const SubWord* subs;  // null: the word takes no sub-word
-    size_t subCount;
-    void (*run)();        // for words without sub-words
-};
-
-CameraRecord& cam() { return *camera::activeCamera(); }
-
-void setFlag(uint32_t bit, bool on) {
-    if (on) cam().flags |= bit;
-    else cam().flags &= ~bit;
-}
+const CameraRecord& cam() { return *camera::activeCamera(); }
 
 // ---- camera -----------------------------------------------------------------------------------
 
@@ -103,45 +59,21 @@ void selectN(const Argument&) {
 
 void cameraLock(const Argument& a) { camera::lockObject(static_cast<int32_t>(a.hex)); }
 void cameraVlock(const Argument& a) {
-    cam().vLock = static_cast<int32_t>(a.hex);
-    camera::lockChanged = 1;
-    camera::settingsChanged(0);
+    camera::setViewLock(static_cast<int32_t>(a.hex));
+    camera::markLockChanged();
 }
 void cameraStart(const Argument&) { camera::startJourney(cam().lock); }
 void cameraStop(const Argument&) { camera::stopJourney(); }
 void cameraLookAt(const Argument& a) { camera::lookAt(static_cast<int32_t>(a.hex)); }
-void cameraZoom(const Argument& a) {
-    cam().zoom = a.real;
-    camera::settingsChanged(1);
-}
-void cameraSpeed(const Argument& a) {
-    cam().speed = a.real;
-    camera::settingsChanged(0);
-}
-void cameraSspeed(const Argument& a) {
-    cam().sspeed = a.real;
-    camera::settingsChanged(0);
+template <camera::Setting S>
+void setReal(const Argument& a) {
+    camera::set(S, a.real);
 }
 void cameraBack(const Argument&) { camera::rotate(kPi, 0, kPi); }
-void cameraMode(const Argument& a) {
-    cam().mode = static_cast<int32_t>(a.hex);
-    camera::settingsChanged(1);
-}
-void cameraVradius(const Argument& a) {
-    // Local space needs a radius of at least one light year, as the keys keep it.
-    cam().vradius = a.real < 1.0 ? 1.0 : a.real;
-    camera::settingsChanged(1);
-}
-void cameraZclip(const Argument& a) {
-    cam().zclip = a.real;
-    camera::settingsChanged(1);
-}
+// As given, without the checks of setMode: the console is where a developer forces a mode.
+void cameraMode(const Argument& a) { camera::forceMode(static_cast<int32_t>(a.hex)); }
 void cameraLoad(const Argument&) { camera::loadCamera(camera::activeCameraIndex()); }
 void cameraSave(const Argument&) { camera::saveCamera(camera::activeCameraIndex()); }
-void cameraTree(const Argument& a) {
-    cam().tree = a.real;
-    camera::settingsChanged(1);
-}
 void cameraIpos(const Argument& a) { camera::setIPos(a.position.x, a.position.y, a.position.z); }
 void cameraSpos(const Argument& a) { camera::setSPos(a.position.x, a.position.y, a.position.z); }
 
@@ -152,138 +84,77 @@ const SubWord kCamera[] = {
     {"7", Kind::kNone, selectN<7>},        {"8", Kind::kNone, selectN<8>},
     {"lock", Kind::kHex, cameraLock},      {"vlock", Kind::kHex, cameraVlock},
     {"start", Kind::kNone, cameraStart},   {"stop", Kind::kNone, cameraStop},
-    {"lookAt", Kind::kHex, cameraLookAt},  {"zoom", Kind::kReal, cameraZoom},
-    {"speed", Kind::kReal, cameraSpeed},   {"sspeed", Kind::kReal, cameraSspeed},
+    {"lookAt", Kind::kHex, cameraLookAt},
+    {"zoom", Kind::kReal, setReal<camera::Setting::kZoom>},
+    {"speed", Kind::kReal, setReal<camera::Setting::kSpeed>},
+    {"sspeed", Kind::kReal, setReal<camera::Setting::kSystemSpeed>},
     {"back", Kind::kNone, cameraBack},     {"mode", Kind::kHex, cameraMode},
-    {"vradius", Kind::kReal, cameraVradius}, {"zclip", Kind::kReal, cameraZclip},
+    {"vradius", Kind::kReal, setReal<camera::Setting::kViewRadius>},
+    {"zclip", Kind::kReal, setReal<camera::Setting::kZclip>},
     {"load", Kind::kNone, cameraLoad},     {"save", Kind::kNone, cameraSave},
-    {"tree", Kind::kReal, cameraTree},     {"Ipos", Kind::kPosition, cameraIpos},
+    {"tree", Kind::kReal, setReal<camera::Setting::kTree>},
+    {"Ipos", Kind::kPosition, cameraIpos},
     {"Spos", Kind::kPosition, cameraSpos},
 };
 
 // ---- stars, deepsky, galaxy, labels -----------------------------------------------------------
 
-template <uint32_t Bit, bool On, int Rebuild>
+// The sky's switches raise the change with the rebuild their bit needs.
+template <uint32_t Bit, bool On>
 void switchFlag(const Argument&) {
-    setFlag(Bit, On);
-    camera::settingsChanged(Rebuild);
+    camera::setFlag(Bit, On);
 }
 // The star-system switches change only the camera's flags.
 template <uint32_t Bit, bool On>
 void switchQuietly(const Argument&) {
-    setFlag(Bit, On);
+    camera::setFlagQuietly(Bit, On);
 }
 
-void starsMagLimit(const Argument& a) {
-    cam().starMagLimit = a.real;
-    camera::settingsChanged(1);
-}
 const SubWord kStars[] = {
-    {"on", Kind::kNone, switchFlag<camera::kFlagStars, true, 1>},
-    {"off", Kind::kNone, switchFlag<camera::kFlagStars, false, 1>},
-    {"magLimit", Kind::kReal, starsMagLimit},
+    {"on", Kind::kNone, switchFlag<camera::kFlagStars, true>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagStars, false>},
+    {"magLimit", Kind::kReal, setReal<camera::Setting::kStarMagLimit>},
 };
 
-void deepSkyTypes(const Argument& a) {
-    cam().deepSkyTypes = a.hex;
-    camera::settingsChanged(1);
-}
-void deepSkyAll(const Argument&) {
-    cam().deepSkyTypes = camera::kAllDeepSkyTypes;
-    camera::settingsChanged(1);
-}
-void deepSkyMagLimit(const Argument& a) {
-    cam().deepSkyMagLimit = a.real;
-    camera::settingsChanged(1);
-}
+void deepSkyTypes(const Argument& a) { camera::setDeepSkyTypes(a.hex); }
+void deepSkyAll(const Argument&) { camera::setDeepSkyTypes(camera::kAllDeepSkyTypes); }
 const SubWord kDeepSky[] = {
-    {"on", Kind::kNone, switchFlag<camera::kFlagDeepSky, true, 1>},
-    {"off", Kind::kNone, switchFlag<camera::kFlagDeepSky, false, 1>},
+    {"on", Kind::kNone, switchFlag<camera::kFlagDeepSky, true>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagDeepSky, false>},
     {"flags", Kind::kHex, deepSkyTypes},
     {"all", Kind::kNone, deepSkyAll},
-    {"magLimit", Kind::kReal, deepSkyMagLimit},
-    {"simple", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, false, 1>},
-    {"texture", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, true, 1>},
+    {"magLimit", Kind::kReal, setReal<camera::Setting::kDeepSkyMagLimit>},
+    {"simple", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, false>},
+    {"texture", Kind::kNone, switchFlag<camera::kFlagDeepSkyTexture, true>},
 };
 
 const SubWord kGalaxy[] = {
-    {"on", Kind::kNone, switchFlag<camera::kFlagGalaxy, true, 1>},
-    {"off", Kind::kNone, switchFlag<camera::kFlagGalaxy, false, 1>},
-    {"simple", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, false, 1>},
-    {"texture", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, true, 1>},
+    {"on", Kind::kNone, switchFlag<camera::kFlagGalaxy, true>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagGalaxy, false>},
+    {"simple", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, false>},
+    {"texture", Kind::kNone, switchFlag<camera::kFlagGalaxyTexture, true>},
 };
 
-void labelsMagLimit(const Argument& a) {
-    cam().labelMagLimit = a.real;
-    camera::settingsChanged(1);
-}
 const SubWord kLabels[] = {
-    {"on", Kind::kNone, switchFlag<camera::kFlagLabels, true, 1>},
-    {"off", Kind::kNone, switchFlag<camera::kFlagLabels, false, 1>},
-    {"magLimit", Kind::kReal, labelsMagLimit},
-};
-
-// ---- marker -----------------------------------------------------------------------------------
-
-template <int Shown>
-void markersShow(const Argument&) {
-    markers::markersShown = Shown;
-    camera::settingsChanged(1);
-}
-void markerListing(const Argument&) {
-    char list[markers::kListBytes];
-    markers::markerList(list, sizeof list);
-    // The list can be longer than one formatted print holds; it is written whole.
-    consolePrint("\nMarkers:\n");
-    consoleWrite(list, std::strlen(list));
-    consolePrint("\n");
-}
-void markerLoadFile(const Argument& a) {
-    markers::markerLoad(a.name);
-    camera::rebuildSky = 1;
-}
-void markerClearAll(const Argument&) {
-    markers::markerClear();
-    camera::rebuildSky = 1;
-}
-void markerDraw(const Argument& a) {
-    markers::markerAdd(a.text);
-    camera::rebuildSky = 1;
-}
-const SubWord kMarker[] = {
-    {"on", Kind::kNone, markersShow<1>},     {"off", Kind::kNone, markersShow<0>},
-    {"list", Kind::kNone, markerListing},    {"load", Kind::kFileName, markerLoadFile},
-    {"clear", Kind::kNone, markerClearAll},  {"draw", Kind::kDefinition, markerDraw},
+    {"on", Kind::kNone, switchFlag<camera::kFlagLabels, true>},
+    {"off", Kind::kNone, switchFlag<camera::kFlagLabels, false>},
+    {"magLimit", Kind::kReal, setReal<camera::Setting::kLabelMagLimit>},
 };
 
 // ---- ssys -------------------------------------------------------------------------------------
 
-// The star-system clock setter belongs to the star-system subsystem; without it there is no
-// clock to set, and "time" is not a word of the table.
-bool haveSystemClock() { return scene::advanceSystemClock != nullptr; }
-void systemTime(const Argument& a) {
-    scene::advanceSystemClock(a.real);
-    camera::settingsChanged(0);
-}
-void systemTimeStep(const Argument& a) {
-    cam().timeStep = a.real;
-    camera::settingsChanged(0);
-}
+// There is no star-system clock to set, so "time" is not a word of the table.
 const SubWord kSystem[] = {
     {"on", Kind::kNone, switchQuietly<camera::kFlagOrbits, true>},
     {"off", Kind::kNone, switchQuietly<camera::kFlagOrbits, false>},
     {"simple", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, false>},
     {"texture", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, true>},
-    {"time", Kind::kReal, systemTime, haveSystemClock},
-    {"timeStep", Kind::kReal, systemTimeStep},
+    {"timeStep", Kind::kReal, setReal<camera::Setting::kTimeStep>},
 };
 
 // ---- plugin -----------------------------------------------------------------------------------
 
-void pluginAll(const Argument&) {
-    consolePrint("\nPlugin(s) List:\n");
-    if (listPluginsHook) listPluginsHook();
-}
+void pluginAll(const Argument&) { consolePrint("\nPlugin(s) List:\n"); }
 void pluginConsole(const Argument&) {
     consolePrint("\nConsole plugin(s):\n");
     for (int i = 0; i < commandCount(); ++i) consolePrint("%s\n", commandName(i));
@@ -337,14 +208,14 @@ void showRenderStatus(const Argument&) {
     consolePrint("\ndsmList:%d,", n.deepSky);
     consolePrint(" spotList:%d,", n.spots);
     consolePrint(" neb3dList:%d ", n.nebulaPoints);
-    consolePrint("\nbodyList:%d", bodyCountHook ? bodyCountHook() : 0);
+    consolePrint("\nbodyList:%d", 0);  // no star system has bodies to count
     consolePrint(" [%d|%d|%d]", camera::rebuildSky, camera::lockChanged, camera::systemReload);
     consolePrint("\nSkyList:%d,", n.sky);
-    consolePrint(" rList:%d", localListCountHook ? localListCountHook() : 0);
+    consolePrint(" rList:%d", 0);  // nor has local space a list
 }
 
 void showRunTime(const Argument&) {
-    const double elapsed = secondsAtStart();
+    const double elapsed = timer::secondsSinceProgramStart();
     const int seconds = elapsed > 0.0 ? static_cast<int>(elapsed) : 0;
     consolePrint("\nSection run time:%ds (%dh)", seconds, seconds / 3600);
 }
@@ -374,18 +245,13 @@ const SubWord kSet[] = {{"x", Kind::kNone, nothing}};
 void exitProgram() { app::quit = 1; }
 void help() {}
 
-template <size_t N>
-constexpr CommandWord withSubs(const char* word, const SubWord (&subs)[N]) {
-    return {word, subs, N, nullptr};
-}
-
+// The console's own words; the "marker" words are added by the markers.
 const CommandWord kCommands[] = {
     {"exit", nullptr, 0, exitProgram},
     {"help", nullptr, 0, help},
     withSubs("camera", kCamera),
     withSubs("stars", kStars),
     withSubs("deepsky", kDeepSky),
-    withSubs("marker", kMarker),
     withSubs("galaxy", kGalaxy),
     withSubs("ssys", kSystem),
     withSubs("labels", kLabels),
@@ -451,7 +317,7 @@ Read readArgument(Kind kind, const char* rest, Argument& a) {
             return readReal(w, a.real) ? Read::kRun : Read::kError;
         }
         case Kind::kPosition:
-            return markers::markerPosition(skipBlanks(rest), a.position) ? Read::kRun : Read::kSkip;
+            return catalog::readPosition(skipBlanks(rest), a.position) ? Read::kRun : Read::kSkip;
         case Kind::kFileName: {
             const Word w = nextWord(rest);
             if (w.length == 0) return Read::kSkip;
@@ -484,21 +350,44 @@ void errorLine(const char* line) {
     consolePrint(" ?");
 }
 
+const CommandWord* added[kMaxAddedWords];
+int addedCount = 0;
+
 const CommandWord* findCommand(const Word& w) {
     for (const CommandWord& c : kCommands)
         if (w.is(c.word)) return &c;
+    for (int i = 0; i < addedCount; ++i)
+        if (w.is(added[i]->word)) return added[i];
     return nullptr;
 }
 
 const SubWord* findSubWord(const CommandWord& c, const Word& w) {
     for (size_t i = 0; i < c.subCount; ++i) {
         const SubWord& s = c.subs[i];
-        if (w.is(s.word) && (!s.available || s.available())) return &s;
+        if (w.is(s.word)) return &s;
     }
     return nullptr;
 }
 
 }  // namespace
+
+int addCommandWord(const CommandWord* word) {
+    if (!word || !word->word || addedCount >= kMaxAddedWords) return 0;
+    const char* s = word->word;
+    const Word name = nextWord(s);
+    if (name.length == 0 || findCommand(name)) return 0;
+    added[addedCount++] = word;
+    return 1;
+}
+
+void removeCommandWord(const CommandWord* word) {
+    for (int i = 0; i < addedCount; ++i) {
+        if (added[i] != word) continue;
+        for (int k = i + 1; k < addedCount; ++k) added[k - 1] = added[k];
+        added[--addedCount] = nullptr;
+        return;
+    }
+}
 
 void consoleExecute(const char* line) {
     if (!line) return;

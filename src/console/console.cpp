@@ -2,34 +2,18 @@
 // the plug-in command table.
 #include "console/console.h"
 
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "core/input.h"
+#include "base/input_state.h"
 #include "video/draw.h"
 #include "video/video.h"
 #include "vfs/vfs.h"
 
 namespace console {
 
-int (*bodyCountHook)() = nullptr;
-int (*localListCountHook)() = nullptr;
-void (*listPluginsHook)() = nullptr;
-
-// Shared with the interpreter (commands.cpp): seconds at consoleStart.
-double secondsAtStart();
-
 namespace {
-
-double steadySeconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-SecondsClock secondsClock = steadySeconds;
-double startSeconds = 0.0;
 
 Panel state;
 const uint8_t* font = nullptr;  // kGlyphs glyphs, owned by the packs
@@ -97,9 +81,6 @@ void forgetInput() {
     shownRow = shownColumn = -1;
 }
 
-void typedCharacter(int character, intptr_t) { consoleKey(character); }
-void openHook() { consoleOpen(); }
-void closeHook() { consoleClose(); }
 
 // The glyph of a character code, or null for codes without one (and the blank, never drawn).
 const uint8_t* glyph(unsigned char c) {
@@ -139,10 +120,6 @@ void drawText(draw::Surface& s) {
 
 }  // namespace
 
-double secondsAtStart() { return secondsClock() - startSeconds; }
-
-void setSecondsClock(SecondsClock clock) { secondsClock = clock ? clock : steadySeconds; }
-
 int consoleStart() {
     state = Panel{};
     setKeyboard(0);
@@ -150,7 +127,6 @@ int consoleStart() {
     commandTotal = 0;
     std::memset(screen, ' ', sizeof screen);
     column = row = 0;
-    startSeconds = secondsClock();
     size_t size = 0;
     font = vfs::loadFile("default.bft", &size);
     // A short font would leave characters without their glyphs: refused like a missing one.
@@ -158,16 +134,10 @@ int consoleStart() {
         font = nullptr;
         return 0;
     }
-    input::consoleCharacterHook = typedCharacter;
-    input::consoleOpenHook = openHook;
-    input::consoleCloseHook = closeHook;
     return 1;
 }
 
 void consoleStop() {
-    if (input::consoleCharacterHook == typedCharacter) input::consoleCharacterHook = nullptr;
-    if (input::consoleOpenHook == openHook) input::consoleOpenHook = nullptr;
-    if (input::consoleCloseHook == closeHook) input::consoleCloseHook = nullptr;
     setKeyboard(0);
     state = Panel{};
     font = nullptr;

@@ -4,9 +4,10 @@
 // Contract.
 // - consoleStart() clears the panel, the input line and the plug-in command table, loads the
 //   font "default.bft" from the packs (96 glyphs of 8 × 6 bytes for the codes 32 to 127; a
-//   missing or shorter file fails the start: result 0), blanks the screen and hands the input
-//   module its typed-character and F12 hooks. consoleStop() takes the hooks back and forgets the
-//   font (the packs own it); the screen and the table stay until the next start.
+//   missing or shorter file fails the start: result 0) and blanks the screen. consoleStop()
+//   gives the keyboard back and forgets the font (the packs own it); the screen and the table
+//   stay until the next start. The program's window procedure hands the console its typed
+//   characters (consoleKey) and F12 (consoleOpen, consoleClose).
 // - The screen is kRows × kColumns characters, row 0 on top. Printing writes at the cursor: "\n"
 //   starts a new line, "\t" moves to the next multiple of 8 (a new line once it reaches the end
 //   of the row), any other character is stored and the cursor advances, wrapping after column
@@ -85,16 +86,5 @@ int inputLength();
 int commandCount();
 const char* commandName(int index);     // null outside the table
 int commandObject(int index);           // −1 outside the table
-
-// Counts and listings that belong to subsystems built later; while a hook is null the console
-// reports what exists without them: no bodies, an empty local-space list, no plug-ins listed.
-extern int (*bodyCountHook)();        // bodies of the loaded star system ("show rstat")
-extern int (*localListCountHook)();   // entries of the local-space list ("show rstat")
-extern void (*listPluginsHook)();     // prints the loaded plug-ins under "plugin all"
-
-// "show cputime" counts the whole seconds since consoleStart (early in the start-up) on this
-// clock. Replaceable by tests; takes effect at the next consoleStart.
-using SecondsClock = double (*)();      // seconds since any fixed moment
-void setSecondsClock(SecondsClock clock);  // null restores the steady clock
 
 }  // namespace console

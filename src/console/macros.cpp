@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "core/app.h"
-#include "core/input.h"
+#include "base/app.h"
 #include "platform/store.h"
 
 namespace console {
@@ -62,8 +61,6 @@ int readStore() {
     }
     return 1;
 }
-
-void ctrlKey(int virtualKey) { runMacro(virtualKey); }
 
 }  // namespace
 
@@ -121,7 +118,6 @@ int loadMacros() {
         texts[k].clear();
         changed[k] = false;
     }
-    input::macroHook = ctrlKey;
     return readStore();
 }
 
@@ -150,7 +146,6 @@ int saveMacros() {
 }
 
 void macrosStop() {
-    if (input::macroHook == ctrlKey) input::macroHook = nullptr;
     for (int k = 0; k < kMacroSlots; ++k) {
         texts[k].clear();
         changed[k] = false;

@@ -14,12 +14,12 @@
 //   the running macro does not pull the text from under it.
 // - loadMacros() (start-up) empties the table and reads every value "M%02X" (exactly "M" and two
 //   hexadecimal digits) of type REG_SZ from "<root>\macros", creating the key when it is missing;
-//   other values are ignored and an empty value empties its slot. It also installs runMacro as
-//   input's Ctrl+key hook. reloadMacros() reads the store again over the table without emptying
-//   it. Both clear the changed flags of the slots they read.
+//   other values are ignored and an empty value empties its slot. reloadMacros() reads the
+//   store again over the table without emptying it. Both clear the changed flags of the slots
+//   they read. The program's key handling runs a macro for Ctrl and its key.
 // - saveMacros() writes every changed slot: its text as "M%02X", or deletes that value when the
 //   slot is empty. A slot whose write fails keeps its changed flag for the next save. Nothing is
-//   written at shutdown; macrosStop() takes the hook back and empties the table.
+//   written at shutdown; macrosStop() empties the table.
 // Main thread only.
 #pragma once
 

@@ -1,16 +1,17 @@
 // Marker definitions and marker files: the definition grammar, loading files from the marker
 // folder, and listing them.
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/app.h"
 #include "catalog/catalog.h"
-#include "core/app.h"
 #include "extensions/markers.h"
-#include "navigation/scene_hooks.h"
+#include "extensions/markers_internal.h"
+#include "navigation/camera.h"
 #include "platform/platform.h"
+#include "render/scene.h"
 #include "video/draw.h"
 #include "video/video.h"
 
@@ -35,26 +36,6 @@ const char* nextField(const char* s) {
     return semicolon ? semicolon + 1 : nullptr;
 }
 
-// Three reals separated by commas, as "(%lf,%lf,%lf)" reads them: blanks may precede a number
-// but not a comma. Returns the position after the third number, or null.
-const char* readTriple(const char* s, Vector3& out) {
-    double v[3];
-    for (int i = 0; i < 3; ++i) {
-        char* end = nullptr;
-        v[i] = std::strtod(s, &end);
-        if (end == s) return nullptr;
-        // A position that is not a number the sky can be drawn at would only take a slot.
-        if (!std::isfinite(v[i])) return nullptr;
-        s = end;
-        if (i < 2) {
-            if (*s != ',') return nullptr;
-            ++s;
-        }
-    }
-    out = Vector3{v[0], v[1], v[2]};
-    return s;
-}
-
 // A hexadecimal number as "%lx" reads it; returns the position after it, or null.
 const char* readHex(const char* s, unsigned long long& out) {
     char* end = nullptr;
@@ -63,31 +44,7 @@ const char* readHex(const char* s, unsigned long long& out) {
 }
 
 // position: p(x,y,z), o(identifier) or n(name). Returns the position after the field.
-const char* readPosition(const char* s, Vector3& out) {
-    s = scanFor(s, "pon");
-    if (!s || s[1] != '(') return nullptr;
-    const char letter = s[0];
-    s += 2;
-    if (letter == 'p') return readTriple(s, out);
-    if (letter == 'o') {
-        unsigned long long id = 0;
-        const char* end = readHex(s, id);
-        if (!end || id > 0xFFFFFFFFull) return nullptr;
-        if (!catalog::objectPosition(static_cast<catalog::ObjectId>(id), out)) return nullptr;
-        return end;
-    }
-    const char* close = std::strchr(s, ')');
-    if (!close) return nullptr;
-    const size_t length = static_cast<size_t>(close - s);
-    char name[catalog::kNameSize];
-    // No catalogue name is this long, so such a name is not found.
-    if (length >= sizeof name) return nullptr;
-    std::memcpy(name, s, length);
-    name[length] = '\0';
-    const catalog::ObjectId id = catalog::findByName(name);
-    if (id == catalog::kNoObject || !catalog::objectPosition(id, out)) return nullptr;
-    return close + 1;
-}
+const char* readPosition(const char* s, Vector3& out) { return catalog::readPosition(s, out); }
 
 // colour: r, then g right after it or b one further, then the hexadecimal 0xRRGGBB after the
 // next "(".
@@ -129,21 +86,26 @@ const char* readStyle(const char* s, int32_t& out) {
     return s + 1;
 }
 
-void hideMarkers() { markersShown = 0; }
-
 }  // namespace
 
 int markerStart() {
     markerClear();
-    scene::hideMarkers = hideMarkers;
+    markersShown = 0;
+    render::addLayer(markersLayer());
+    addMarkerWords();
     return 1;
 }
 
-int markerPosition(const char* text, Vector3& out) {
-    Vector3 position;
-    if (!text || !readPosition(text, position)) return 0;
-    out = position;
-    return 1;
+void markerStop() {
+    removeMarkerWords();
+    render::removeLayer(markersLayer());
+    markerClear();
+    markersShown = 0;
+}
+
+void showMarkers(int shown) {
+    markersShown = shown ? 1 : 0;
+    camera::settingsChanged(1);
 }
 
 int markerParse(const char* definition, Marker& out) {
@@ -194,17 +156,22 @@ int markerAdd(const char* definition) {
     return markerAppend(marker);
 }
 
-int markerAddLines(std::FILE* file) {
-    if (!file) return 0;
+int markerAddLines(const char* text, size_t size) {
+    if (!text) return 0;
     int added = 0;
-    // One more byte than a line holds, for the terminator; fgets leaves the rest of a longer
-    // line for the next call, which reads it as a line of its own.
+    // A line is what one read of at most kLineChars characters takes: up to and with its line
+    // feed, or the first kLineChars characters of a longer line, whose rest is read as a line of
+    // its own.
     char line[kLineChars + 1];
-    while (markerCount() < kMaxMarkers && std::fgets(line, sizeof line, file)) {
-        // The line feed ends the line; every field ends at a delimiter, so a carriage return
-        // before it stays and does no harm.
-        char* feed = std::strchr(line, '\n');
-        if (feed) *feed = '\0';
+    size_t at = 0;
+    while (markerCount() < kMaxMarkers && at < size) {
+        size_t n = 0;
+        while (n < static_cast<size_t>(kLineChars) && at + n < size && text[at + n] != '\n') ++n;
+        const bool feed = n < static_cast<size_t>(kLineChars) && at + n < size;  // ends at a line feed
+        std::memcpy(line, text + at, n);
+        line[n] = '\0';
+        at += n + (feed ? 1 : 0);
+        // Every field ends at a delimiter, so a carriage return before the feed does no harm.
         added += markerAdd(line);
     }
     return added;
@@ -213,11 +180,9 @@ int markerAddLines(std::FILE* file) {
 int markerLoad(const char* name) {
     if (!name) return -1;
     const std::string folder = platform::joinPath(app::programFolder, "marker");
-    std::FILE* file = std::fopen(platform::joinPath(folder, name).c_str(), "rb");
-    if (!file) return -1;
-    const int added = markerAddLines(file);
-    std::fclose(file);
-    return added;
+    std::vector<uint8_t> bytes;
+    if (!platform::readWholeFile(platform::joinPath(folder, name), bytes, kMaxFileBytes)) return -1;
+    return markerAddLines(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 int markerList(char* out, size_t capacity) {

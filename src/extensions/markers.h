@@ -5,16 +5,22 @@
 // together, never edited in place. markerAppend copies a record into the next free slot and
 // returns 1, or returns 0 and changes nothing when the table is full. markerAt returns null for
 // an index outside 0..markerCount()−1. Positions are light years in the catalogue's frame; the
-// colour is a device pixel value (draw::packColour), handed to the drawing layer as is. The sky
-// build reads the table when markersShown is 1; whoever changes the table or markersShown sets
-// the camera's rebuildSky so the sky lists pick the change up. Main thread only.
+// colour is a device pixel value (draw::packColour), handed to the drawing layer as is.
+//
+// The markers are a layer of the scene (markersLayer, added by markerStart): the sky build turns
+// the table into line and text entries while markersShown is 1. Appending, clearing and
+// showMarkers ask for the rebuild that picks a change up. The console's "marker" words are
+// added to the console by markerStart too. Main thread only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
+
+namespace render {
+struct SceneLayer;
+}
 
 namespace markers {
 
@@ -37,8 +43,11 @@ struct Marker {
     char text[kTextBytes];  // text markers only
 };
 
-// 0/1: whether the sky build turns markers into list entries. 0 at start.
+// 0/1: whether the sky build turns markers into list entries. 0 at start. Read it; change it
+// with showMarkers.
 extern int markersShown;
+// Shows (1) or hides (0) the markers; settings changed with a rebuild.
+void showMarkers(int shown);
 
 int markerCount();
 const Marker* markerAt(int index);
@@ -57,26 +66,26 @@ void markerClear();
 //
 // Marker files are "<program folder>/marker/<name>", read in binary mode, one definition per
 // line of at most kLineChars characters (the rest of a longer line is read as the next line; a
-// carriage return before the line feed does no harm). Whoever loads, adds or clears markers sets
-// the camera's rebuildSky.
+// carriage return before the line feed does no harm).
 
 constexpr int kLineChars = 259;
-constexpr size_t kListBytes = 256;  // markerList's buffer
+constexpr size_t kListBytes = 256;         // markerList's buffer
+constexpr size_t kMaxFileBytes = 1 << 24;  // a larger file is not a marker file: not read
 
-// Start-up: empties the table and has the camera's start-up switch the display off. Returns 1.
+// Start-up: empties the table, switches the display off, adds the markers' layer to the scene
+// and their words to the console. Returns 1. markerStop undoes all of it.
 int markerStart();
+void markerStop();
+// The scene layer that draws the markers.
+const render::SceneLayer* markersLayer();
 // Parses one definition into `out`: 1 when it is a complete marker, else 0 (`out` then holds
 // nothing useful). Colours are packed for the video layer's current pixel format.
 int markerParse(const char* definition, Marker& out);
-// Reads one position with the definitions' grammar (p(x,y,z), o(identifier) or n(name), the
-// first of those letters found in `text`): 1 and `out` set, or 0. The console's position
-// arguments use it too.
-int markerPosition(const char* text, Vector3& out);
 // Adds one marker from one definition: 1 added, 0 not a valid definition or the table is full.
 int markerAdd(const char* definition);
-// Adds every valid definition of the lines read from `file` until its end or a full table;
-// returns the number of markers added.
-int markerAddLines(std::FILE* file);
+// Adds every valid definition of the lines of a file's text (`size` bytes) until its end or a
+// full table; returns the number of markers added.
+int markerAddLines(const char* text, size_t size);
 // Loads "<program folder>/marker/<name>" on top of the markers there are: the number of markers
 // added, or −1 when the file cannot be opened.
 int markerLoad(const char* name);

@@ -1,6 +1,8 @@
 // The marker table: a fixed array of markers and their count.
 #include "extensions/markers.h"
 
+#include "navigation/camera.h"
+
 namespace markers {
 
 int markersShown = 0;
@@ -23,9 +25,14 @@ int markerAppend(const Marker& marker) {
     // A text that arrives without its terminator must not run past the record when drawn.
     table[count].text[kTextBytes - 1] = '\0';
     ++count;
+    // What the sky shows changed: the lists pick the new marker up at the next rebuild.
+    camera::requestRebuild();
     return 1;
 }
 
-void markerClear() { count = 0; }
+void markerClear() {
+    count = 0;
+    camera::requestRebuild();
+}
 
 }  // namespace markers

@@ -3,10 +3,11 @@
 
 #include <climits>
 #include <cmath>
+#include <iterator>
 
+#include "base/zode.h"
 #include "catalog/catalog.h"
-#include "core/zode.h"
-#include "navigation/scene_hooks.h"
+#include "navigation/camera_edit.h"
 
 namespace camera {
 
@@ -100,7 +101,7 @@ void journeyStep(CameraRecord& c) {
         if (positionOf(lock, target)) {
             const int kind = kindOf(lock);
             if (kind == 2 || kind == 3) {
-                const double radius = scene::bodyRadius ? scene::bodyRadius(lock) : 0.0;
+                const double radius = catalog::objectRadius(static_cast<catalog::ObjectId>(lock));
                 c.SPos = target - c.systemTravelDir * (6.0 * radius);
             } else {
                 c.IPos = target;
@@ -123,47 +124,6 @@ void journeyStep(CameraRecord& c) {
     zode::broadcast(zode::kEventCameraMoved);
 }
 
-void drawFrame(CameraRecord& c) {
-    switch (c.mode) {
-    case kModeInterstellar:
-        if (rebuildSky) {
-            if (scene::buildSky) scene::buildSky();
-            rebuildSky = 0;
-        }
-        if (scene::drawSky) scene::drawSky();
-        break;
-    case kModeLocalSpace:
-        if (rebuildSky) {
-            if (scene::buildLocalSpace) scene::buildLocalSpace();
-            rebuildSky = 0;
-        }
-        if (scene::drawLocalSpace) scene::drawLocalSpace();
-        break;
-    case kModeSystem:
-        if (rebuildSky) {
-            if (scene::buildSky) scene::buildSky();
-            if (systemReload) {
-                // The entered system starts at clock 0 and is then advanced by the time the
-                // camera's clock showed, so bodies stand where they stood when it was saved.
-                // Without an entered system or a clock setter the time is kept untouched.
-                if (scene::enterSystem && scene::enterSystem(c.system) && scene::advanceSystemClock) {
-                    const double kept = c.systemTime;
-                    c.systemTime = 0.0;
-                    scene::advanceSystemClock(kept);
-                }
-                systemReload = 0;
-            }
-            rebuildSky = 0;
-        }
-        if (scene::drawSky) scene::drawSky();
-        if (scene::drawSystem) scene::drawSystem();
-        break;
-    default:
-        // A mode number outside 0..2 (set directly by the console) draws nothing.
-        break;
-    }
-}
-
 }  // namespace
 
 int rebuildSky = 1;
@@ -173,9 +133,11 @@ int frameChanged = 1;
 
 const CameraRecord& defaultRecord() { return kDefault; }
 
-CameraRecord* activeCamera() { return &cameras[activeIndex]; }
+const CameraRecord* activeCamera() { return &cameras[activeIndex]; }
 int activeCameraIndex() { return activeIndex; }
-CameraRecord* cameraAt(int n) { return n >= 0 && n < kCameras ? &cameras[n] : nullptr; }
+const CameraRecord* cameraAt(int n) { return editCamera(n); }
+CameraRecord& editActive() { return cameras[activeIndex]; }
+CameraRecord* editCamera(int n) { return n >= 0 && n < kCameras ? &cameras[n] : nullptr; }
 
 void settingsChanged(int rebuild) {
     zode::broadcast(zode::kEventCameraChanged);
@@ -194,7 +156,7 @@ int selectCamera(int n) {
 }
 
 int setMode(int m) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     if (m == kModeInterstellar || m == kModeLocalSpace) {
         c.mode = m;
     } else if (m == kModeSystem) {
@@ -222,7 +184,7 @@ int setMode(int m) {
 }
 
 void move(double forward, double up, double right) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     const double step = c.mode == kModeSystem ? c.sspeed : c.speed;
     const Vector3 delta = row(c.Cam, 2) * (forward * step) + row(c.Cam, 0) * (right * step) +
                           row(c.Cam, 1) * (up * step);
@@ -236,12 +198,12 @@ void move(double forward, double up, double right) {
 }
 
 void rotate(double a, double b, double c) {
-    vmath::rotateCamera(activeCamera()->Cam, a, b, c);
+    vmath::rotateCamera(editActive().Cam, a, b, c);
     zode::broadcast(zode::kEventCameraTurned);
 }
 
 void adjustRadius(double d) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     c.vradius += d;
     // Also catches a NaN radius, which would otherwise empty local space for good.
     if (!(c.vradius >= 1.0)) c.vradius = 1.0;
@@ -251,21 +213,21 @@ void adjustRadius(double d) {
 }
 
 void setIPos(double x, double y, double z) {
-    activeCamera()->IPos = {x, y, z};
+    editActive().IPos = {x, y, z};
     zode::broadcast(zode::kEventCameraMoved);
     zode::broadcast(zode::kEventCameraChanged);
     rebuildSky = 1;
 }
 
 void setSPos(double x, double y, double z) {
-    activeCamera()->SPos = {x, y, z};
+    editActive().SPos = {x, y, z};
     zode::broadcast(zode::kEventCameraMoved);
     zode::broadcast(zode::kEventCameraChanged);
     rebuildSky = 0;
 }
 
 void lookAt(int32_t object) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     Vector3 target;
     if (positionOf(object, target)) {
         // Stars and deep-sky objects lie in light years around IPos, bodies and components in
@@ -293,7 +255,7 @@ void lookAt(int32_t object) {
 
 void startJourney(int32_t object) {
     if (object == kNone) return;
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     Vector3 target;
     if (!positionOf(object, target)) return;
     const int kind = kindOf(object);
@@ -329,12 +291,12 @@ void startJourney(int32_t object) {
 }
 
 void stopJourney() {
-    activeCamera()->travelling = 0;
+    editActive().travelling = 0;
     zode::broadcast(zode::kEventJourneyEnd, 0);
 }
 
 void setCentral(int32_t object) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     Vector3 where;
     if (object != kNone && kindOf(object) == 2 && positionOf(object, where)) {
         c.central = object;
@@ -345,7 +307,7 @@ void setCentral(int32_t object) {
 }
 
 void lockObject(int32_t object) {
-    CameraRecord& c = *activeCamera();
+    CameraRecord& c = editActive();
     c.lock = object;
     c.lockBlink = 16;
     lockChanged = 1;
@@ -353,21 +315,20 @@ void lockObject(int32_t object) {
 }
 
 void setViewLock(int32_t object) {
-    activeCamera()->vLock = object;
+    editActive().vLock = object;
     settingsChanged(0);
 }
 
 void cameraFrame() {
-    CameraRecord* c = activeCamera();
+    CameraRecord& c = editActive();
     frameChanged = (rebuildSky || lockChanged) ? 1 : 0;
-    if (lockChanged && c->travelling) {
-        startJourney(c->lock);
+    if (lockChanged && c.travelling) {
+        startJourney(c.lock);
         lockChanged = 0;
     }
-    if (c->travelling) journeyStep(*c);
-    if (c->vLock != kNone) lookAt(c->vLock);
-    c->hover = kNone;
-    drawFrame(*c);
+    if (c.travelling) journeyStep(c);
+    if (c.vLock != kNone) lookAt(c.vLock);
+    c.hover = kNone;
 }
 
 int cameraStart(int reset) {
@@ -377,11 +338,103 @@ int cameraStart(int reset) {
     systemReload = 1;
     frameChanged = 1;
     lockChanged = 0;
-    if (scene::hideMarkers) scene::hideMarkers();
-    if (scene::prepareSky) scene::prepareSky();
-    if (scene::prepareBodies) scene::prepareBodies();
     setMode(cameras[0].mode);
     return 1;
 }
+
+void cameraStop() {}
+
+void forceMode(int32_t m) {
+    editActive().mode = m;
+    settingsChanged(1);
+}
+
+namespace {
+
+struct SettingField {
+    double CameraRecord::*field;
+    int rebuild;  // the lists hold what the setting changes
+};
+
+constexpr SettingField kSettings[] = {
+    {&CameraRecord::zoom, 1},           {&CameraRecord::speed, 0},
+    {&CameraRecord::sspeed, 0},         {&CameraRecord::zclip, 1},
+    {&CameraRecord::tree, 1},           {&CameraRecord::vradius, 1},
+    {&CameraRecord::starMagLimit, 1},   {&CameraRecord::deepSkyMagLimit, 1},
+    {&CameraRecord::labelMagLimit, 1},  {&CameraRecord::timeStep, 0},
+};
+static_assert(std::size(kSettings) == static_cast<size_t>(Setting::kTimeStep) + 1);
+
+// The sky's own switches: what the lists hold depends on them.
+constexpr uint32_t kRebuildFlags = kFlagStars | kFlagLabels | kFlagDeepSky | kFlagDeepSkyTexture |
+                                   kFlagGalaxy | kFlagGalaxyTexture;
+
+}  // namespace
+
+void set(Setting setting, double value) {
+    const SettingField& s = kSettings[static_cast<size_t>(setting)];
+    // Local space needs a radius of at least one light year, as the keys keep it.
+    if (setting == Setting::kViewRadius && !(value >= 1.0)) value = 1.0;
+    editActive().*s.field = value;
+    settingsChanged(s.rebuild);
+}
+
+void zoomBy(double zoomStep, double zclipStep) {
+    CameraRecord& c = editActive();
+    if (c.zoom + zoomStep < kMinZoom) return;
+    c.zoom += zoomStep;
+    c.zclip = c.zclip + zclipStep < 0.0 ? 0.0 : c.zclip + zclipStep;
+    settingsChanged(0);
+}
+
+void changeSpeed(double delta) {
+    CameraRecord& c = editActive();
+    const double speed = c.speed + delta;
+    if (speed > 0.0) c.speed = speed;
+    rebuildSky = 1;
+}
+
+void setFlag(uint32_t bit, bool on) {
+    setFlagQuietly(bit, on);
+    settingsChanged((bit & kRebuildFlags) ? 1 : 0);
+}
+
+void toggleFlag(uint32_t bit) { setFlag(bit, (editActive().flags & bit) == 0); }
+
+void setFlagQuietly(uint32_t bit, bool on) {
+    CameraRecord& c = editActive();
+    if (on) c.flags |= bit;
+    else c.flags &= ~bit;
+}
+
+void setDeepSkyTypes(uint32_t types) {
+    editActive().deepSkyTypes = types;
+    settingsChanged(1);
+}
+
+void markLockChanged() { lockChanged = 1; }
+void requestRebuild() { rebuildSky = 1; }
+
+int takeRebuild() {
+    const int pending = rebuildSky;
+    rebuildSky = 0;
+    return pending;
+}
+
+int takeSystemReload() {
+    const int pending = systemReload;
+    systemReload = 0;
+    return pending;
+}
+
+void setHover(int32_t object) { editActive().hover = object; }
+
+int takeLockHighlight() {
+    int32_t& blink = editActive().lockBlink;
+    if (blink > 0) return 4 * blink--;
+    return 4;
+}
+
+void setSystemTime(double time) { editActive().systemTime = time; }
 
 }  // namespace camera

@@ -3,7 +3,7 @@
 // Contract. One table of eight CameraRecords lives for the whole run; exactly one is active and
 // every operation below works on it. The record is also the stored format of the saved cameras
 // (456 bytes, little-endian, laid out exactly as below), so its layout never changes. Other
-// subsystems read and write the active record's fields in place through activeCamera().
+// layers read the active record's fields in place through activeCamera().
 //
 // A camera lives in two frames: IPos in light years between the stars and SPos in kilometres
 // inside the entered star system; `mode` picks the frame (0 interstellar, 1 local space, 2 star
@@ -12,9 +12,10 @@
 // lockChanged (a running journey is re-aimed) and systemReload (the system of `system` must be
 // entered again); frameChanged tells readers of per-frame texts that something moved.
 //
-// The operations raise the camera events 512 to 519 on the event bus. cameraFrame() is the
-// scene step of the main loop: it runs journeys and the view lock and has the renderers
-// installed in scene_hooks.h build and draw the frame.
+// This module owns the record: every change goes through an operation here, which raises the
+// camera events 512 to 519 on the event bus and the rebuild the change needs. Keys, console
+// words, the toolbar and the panels all call the same operations. cameraFrame() is the camera's
+// part of each frame (motion and journeys); drawing the scene is the renderer's.
 #pragma once
 
 #include <bit>
@@ -22,7 +23,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 
 static_assert(std::endian::native == std::endian::little, "saved cameras are little-endian");
 static_assert(sizeof(Vector3) == 24 && std::is_standard_layout_v<Vector3> &&
@@ -140,28 +141,37 @@ static_assert(offsetof(CameraRecord, labelMagLimit) == 448);
 // The default camera: at the Sun, locked on it, in its star system about 1 AU out.
 const CameraRecord& defaultRecord();
 
-// The camera table. activeCamera() is never null; cameraAt(n) is null outside 0..7.
-CameraRecord* activeCamera();
+// The camera table, read-only: every layer reads the active record's fields by name, and
+// changes them only through the operations below. activeCamera() is never null; cameraAt(n) is
+// null outside 0..7. (Tests, tools and benchmarks that set up a record directly use
+// navigation/camera_edit.h.)
+const CameraRecord* activeCamera();
 int activeCameraIndex();
-CameraRecord* cameraAt(int n);
+const CameraRecord* cameraAt(int n);
 
-// System-wide flags (0/1), read and written directly.
-extern int rebuildSky;
-extern int lockChanged;
-extern int systemReload;
-extern int frameChanged;
+// System-wide flags (0/1). Anyone reads them; only the operations below write them.
+extern int rebuildSky;    // the scene's lists must be rebuilt before the next draw
+extern int lockChanged;   // the lock changed: a running journey is re-aimed
+extern int systemReload;  // the system of `system` must be entered again
+extern int frameChanged;  // something moved or changed this frame (per-frame texts)
 
 // Start-up: default record, the eight cameras from the store (all reset to the default when
-// `reset`), camera 0 active, flags, renderer preparation, then setMode with camera 0's mode.
-// Returns 1.
+// `reset`), camera 0 active, flags, then setMode with camera 0's mode. Returns 1.
 int cameraStart(int reset);
+void cameraStop();
 
-// The scene step of the main loop (once a frame).
+// The camera's part of each frame, before the scene is drawn: the frame-changed flag, a journey
+// re-aimed at a changed lock and its step, the view lock turning the view, and no object under
+// the pointer until the scene's picking finds one.
 void cameraFrame();
 
-// Operations on the active camera.
+// ---- Operations on the active camera ----------------------------------------------------------
+
 int selectCamera(int n);            // 1, or 0 (nothing done) when n is outside 0..7
 int setMode(int m);                 // 1 when applied, 0 refused (no effect, no event)
+// Sets the mode as given, without setMode's checks (the console's "camera mode" word); settings
+// changed with a rebuild.
+void forceMode(int32_t m);
 void move(double forward, double up, double right);
 void rotate(double a, double b, double c);  // pitch, yaw, roll in radians
 void adjustRadius(double d);
@@ -175,6 +185,45 @@ void lockObject(int32_t object);
 void setViewLock(int32_t object);
 // Raises 517 and sets rebuildSky to `rebuild` (assignment: 0 clears a pending rebuild).
 void settingsChanged(int rebuild);
+
+// The real-valued settings of the record. set() stores the value and reports the change (event
+// 517) with the rebuild the setting needs: the zoom, the near limit, the tree slope, the local
+// radius (kept at 1 ly or more) and the magnitude limits change what the lists hold; the speeds
+// and the time step do not.
+enum class Setting { kZoom, kSpeed, kSystemSpeed, kZclip, kTree, kViewRadius, kStarMagLimit,
+                     kDeepSkyMagLimit, kLabelMagLimit, kTimeStep };
+void set(Setting setting, double value);
+// Home and Insert: zoom and near limit together, never below kMinZoom and 0; settings changed
+// without a rebuild. A step that would take the zoom below kMinZoom is not taken.
+constexpr double kMinZoom = 0.1;
+void zoomBy(double zoomStep, double zclipStep);
+// The wheel with the middle button held: the interstellar step changes by `delta` and the sky is
+// rebuilt; a change that would take the step to 0 or below is not made.
+void changeSpeed(double delta);
+
+// Display switches (kFlag*). The sky's switches (stars, labels, deep sky and galaxy, with their
+// textures) rebuild the lists; the star-system switches (flare, orbits, body textures) do not.
+void setFlag(uint32_t bit, bool on);  // settings changed
+void toggleFlag(uint32_t bit);        // settings changed
+// The star-system switches as the console's "ssys" words set them: the bit and nothing else.
+void setFlagQuietly(uint32_t bit, bool on);
+void setDeepSkyTypes(uint32_t types);  // settings changed with a rebuild
+
+// A running journey is re-aimed at the lock in the next frame (the console's "vlock").
+void markLockChanged();
+// Asks for the scene's lists to be rebuilt in the next frame (whoever changed what they show).
+void requestRebuild();
+
+// For the scene: takes the pending rebuild (1) or 0, and the pending system reload likewise.
+int takeRebuild();
+int takeSystemReload();
+// The object under the pointer this frame, found by the scene's picking (−1 none).
+void setHover(int32_t object);
+// Half-size in pixels of the lock highlight for this frame; runs its shrinking animation down
+// by one frame (lockBlink): 4 × lockBlink while it runs, then 4.
+int takeLockHighlight();
+// Sets the star-system clock (systemTime) of the active camera; the star-system layer keeps it.
+void setSystemTime(double time);
 
 // Saved cameras: "camera0" to "camera7" (REG_BINARY, 456 bytes) under "<root>\cameras".
 void loadAllCameras(int reset);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/zode.h"
-#include "navigation/camera.h"
+#include "base/app.h"
+#include "base/zode.h"
+#include "navigation/camera_edit.h"
 #include "platform/store.h"
 
 namespace camera {
@@ -26,7 +26,7 @@ bool writeRecord(int n) {
     const std::string key = camerasKey();
     store::createKey(store::HKEY_LOCAL_MACHINE, key);
     return store::writeValue(store::HKEY_LOCAL_MACHINE, key, valueName(n), store::REG_BINARY,
-                             cameraAt(n), sizeof(CameraRecord));
+                             editCamera(n), sizeof(CameraRecord));
 }
 
 // Reads "camera<n>" over camera n. A value of at most 456 bytes is accepted and fills the start
@@ -39,12 +39,12 @@ bool readRecord(int n) {
     std::vector<uint8_t> data;
     if (!store::readValue(store::HKEY_LOCAL_MACHINE, key, valueName(n), type, data)) return false;
     if (type != store::REG_BINARY || data.size() > sizeof(CameraRecord)) return false;
-    if (!data.empty()) std::memcpy(static_cast<void*>(cameraAt(n)), data.data(), data.size());
+    if (!data.empty()) std::memcpy(static_cast<void*>(editCamera(n)), data.data(), data.size());
     return true;
 }
 
 void resetToDefault(int n) {
-    *cameraAt(n) = defaultRecord();
+    *editCamera(n) = defaultRecord();
     writeRecord(n);  // failures to write are not reported: the default stays in memory
 }
 

@@ -2,10 +2,14 @@
 // surface, message boxes, the configuration store, directory listing, serial ports and system
 // information.
 //
-// Everything above src/platform talks to the machine only through this header. Two backends
-// implement the window, message and display parts: src/platform/sdl (the real program) and
-// src/platform/headless (tests: scripted messages, a settable pointer, frames kept in memory);
-// the program links one of them. The store, listing, serial and system information parts are
+// Everything above src/platform talks to the machine only through this header and store.h, and
+// this layer knows nothing of the program: it reports failures by its results (and a short
+// reason where one is asked for), it never logs. Two backends implement the window, message and
+// display parts, each as a table of functions (platform/backend.h) that the program hands to
+// useBackend before anything else: src/platform/sdl (the real program) and
+// src/platform/headless (tests: scripted messages, a settable pointer, frames kept in memory).
+// Until a backend is chosen the calls go to a null backend that has no window, no messages and
+// no display. Files, time, modules, the store, listing, serial ports and system information are
 // plain POSIX code shared by both (src/platform/posix).
 //
 // Window messages keep the program's Windows-era vocabulary (WM_* codes, virtual-key codes,
@@ -19,6 +23,14 @@
 #include <vector>
 
 namespace platform {
+
+// ---- Backend --------------------------------------------------------------------------------
+
+struct Backend;
+// Chooses the backend every window, message and display call goes to; null: the null backend.
+void useBackend(const Backend* backend);
+// The backend in use (never null).
+const Backend& backend();
 
 // ---- Window messages ------------------------------------------------------------------------
 
@@ -106,6 +118,10 @@ MouseInfo mouseInfo();
 
 // Modal error box without owner window; the text also goes to standard error.
 void messageBox(const char* caption, const char* text);
+// A line for whoever started the program from a terminal (standard error).
+void writeStandardError(const std::string& text);
+// Ends the process with the exit code.
+[[noreturn]] void exitProcess(int code);
 
 // ---- Display --------------------------------------------------------------------------------
 
@@ -133,6 +149,54 @@ void showSystemCursor(bool show);
 // ---- Time -----------------------------------------------------------------------------------
 
 void sleepMilliseconds(int ms);
+// The machine's monotonic clock: ticks of monotonicTickSeconds() seconds since any fixed moment.
+uint64_t monotonicTicks();
+double monotonicTickSeconds();
+// A millisecond count since any fixed moment; wraps after 2^32 ms.
+uint32_t millisecondCount();
+
+// Universal time of day, for the dates the program prints.
+struct CalendarTime {
+    int year = 0, month = 0, day = 0;        // month and day from 1
+    int hour = 0, minute = 0, second = 0;
+};
+CalendarTime universalTime();
+
+// ---- Files ----------------------------------------------------------------------------------
+//
+// Files are reached through descriptors (−1 for none). Every operation that fails returns its
+// failure value and keeps the reason, which fileErrorText() gives as a short text ("No such
+// file or directory") until the next failure.
+
+enum class FileMode {
+    kRead,    // read only; never blocks on a FIFO or device at open
+    kAppend,  // write at the end, created if missing
+    kCreate,  // write from the start, created or truncated
+};
+int openFile(const std::string& path, FileMode mode);
+void closeFile(int fd);
+// The size of a regular file; false for anything else (a folder, a FIFO, a device).
+bool regularFileSize(int fd, uint64_t& size);
+// Reads exactly `size` bytes at `offset`; false on an error or an early end of the file.
+bool readFileAt(int fd, void* out, size_t size, uint64_t offset);
+// Writes all `size` bytes at the descriptor's position; false when not all were written.
+bool writeFile(int fd, const void* data, size_t size);
+// Reads a whole regular file of at most `maxBytes` bytes; false (and `out` empty) otherwise.
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t maxBytes);
+bool removeFile(const std::string& path);
+// True when something has the name, and also when it cannot be told (no permission to look).
+bool pathExists(const std::string& path);
+const char* fileErrorText();
+
+// ---- Loadable modules -----------------------------------------------------------------------
+
+// A shared library opened with its symbols resolved at once; null on failure, with the reason
+// in moduleErrorText().
+void* openModule(const std::string& path);
+void closeModule(void* module);
+// The address of an exported symbol, or null.
+void* moduleSymbol(void* module, const char* name);
+const char* moduleErrorText();
 
 // ---- Files and folders (POSIX, shared by both backends) -------------------------------------
 

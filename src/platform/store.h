@@ -5,8 +5,9 @@
 // Keys are addressed by full path under a hive, "SOFTWARE\\Oskarn Software\\Vyrex\\2.00\\startup"
 // under HKEY_LOCAL_MACHINE, exactly as the program's stored layout names them. Every write
 // replaces the file atomically (temporary file, fsync, rename), so a crash never leaves a
-// half-written store. A file that cannot be parsed is moved aside (kept, never deleted),
-// reported on log channel 1, and the store starts empty, so the program starts from defaults.
+// half-written store. A file that cannot be parsed is moved aside (kept, never deleted) and the
+// store starts empty, so the program starts from defaults; a file that exists but cannot be read
+// is never written. Either is kept as a report for the program's log (takeReport).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,11 @@ enum ValueType : uint32_t { REG_NONE = 0, REG_SZ = 1, REG_BINARY = 3, REG_DWORD 
 // Where the store lives; by default from the environment as above. Tests point it elsewhere.
 void setLocation(const std::string& filePath);
 const std::string& location();
+
+// What went wrong reading the file ("" if nothing did), as log lines that each start with
+// "\r\n"; taking it clears it. The store is first read before the log is open, so the program
+// writes the report once the log is there.
+std::string takeReport();
 
 // Opens or creates a key (create-if-missing, as every key of the program is opened).
 bool createKey(Hive hive, const std::string& key);

@@ -12,7 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
+#include "render/scene.h"
 
 namespace render {
 
@@ -69,9 +70,6 @@ static_assert(offsetof(DeepSkyEntry, id) == 24 && offsetof(DeepSkyEntry, size) =
               offsetof(DeepSkyEntry, level) == 34);
 
 constexpr int kTextChars = 76;  // bytes of a text entry's text, terminator included
-// A text colour with this bit set is a device pixel value in the low 31 bits (text markers);
-// otherwise it is an index into the small palette (labels).
-constexpr uint32_t kTextDeviceColour = 0x80000000u;
 
 struct TextEntry {
     Vector3 point;            // on the sky sphere, km

@@ -1,12 +1,10 @@
-// Frame composition: the build order of the render lists, the far-to-near draw with picking,
-// hovering and locking, the lock marks, and the scene hooks.
+// The sky: the far-to-near draw of the SkyList with picking, hovering and locking and the lock
+// marks; the renderer's start and stop with its own layers (stars and their labels).
 #include <cmath>
 
-#include "core/app.h"
-#include "core/zode.h"
-#include "extensions/markers.h"
-#include "navigation/scene_hooks.h"
-#include "platform/platform.h"
+#include "base/input_state.h"
+#include "base/settings.h"
+#include "base/zode.h"
 #include "render/linefont.h"
 #include "render/render.h"
 #include "render/sky_internal.h"
@@ -24,9 +22,6 @@ constexpr int kLockPaletteColour = 16;   // red
 constexpr int kViewLockPaletteColour = 32;  // green
 // Projected points are kept well inside the int range; anything beyond is far off screen.
 constexpr double kProjectionLimit = 1.0e9;
-
-PointerPosition pointerPosition = platform::cursorPosition;
-ClickTaker takeClick = nullptr;
 
 struct Projected {
     int x, y;
@@ -78,12 +73,19 @@ void pickTest(Pick& pick, const CameraRecord& c, int32_t object, Projected p, in
     }
 }
 
-}  // namespace
-
-int lockHighlightHalfSize(int32_t& lockBlink) {
-    if (lockBlink > 0) return 4 * lockBlink--;
-    return 4;
+void buildStars(const SceneBuild& b) {
+    if (b.camera.flags & camera::kFlagStars) collectStars(b.camera);
 }
+
+// Labels of the stars collected before them; deep-sky names join them at their own order.
+void buildStarLabels(const SceneBuild& b) {
+    if (b.camera.flags & camera::kFlagLabels) collectStarLabels();
+}
+
+constexpr SceneLayer kStarsLayer = {"stars", kOrderStars, kInSky, buildStars, nullptr};
+constexpr SceneLayer kStarLabelsLayer = {"star labels", kOrderStarLabels, kInSky, buildStarLabels, nullptr};
+
+}  // namespace
 
 void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y) {
     const uint32_t colour = (text.colour & kTextDeviceColour)
@@ -92,34 +94,10 @@ void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y) {
     drawText(s, x, y, kTextScale, colour, text.text);
 }
 
-void setPickInput(PointerPosition position, ClickTaker taker) {
-    pointerPosition = position ? position : platform::cursorPosition;
-    takeClick = taker;
-}
-
-void buildSkyFrom(const CameraRecord& camera) {
-    // 1. Every build starts from empty lists.
-    resetLists();
-    // 2. Stars.
-    if (camera.flags & camera::kFlagStars) collectStars(camera);
-    // 3. Deep-sky objects and the 3D nebulae (camera::kFlagDeepSky) are collected here by the
-    //    deep-sky collector; it does not exist yet, so the deep-sky lists stay empty.
-    // 4. Labels: stars (deep-sky names join them with the deep-sky collector), then markers.
-    if (camera.flags & camera::kFlagLabels) collectStarLabels();
-    if (markers::markersShown) collectMarkers(camera);
-    // 5. Galaxy spots (camera::kFlagGalaxy) are collected here by the galaxy collector; it does
-    //    not exist yet, so the spot list stays empty.
-    // 6. Far-to-near order is the reverse of this ascending sort.
+void drawSkyList(draw::Surface& s, int cx, int cy) {
+    const CameraRecord& c = *camera::activeCamera();
     SkyLists& l = lists();
-    sortSkyItems(l.sky.items, l.sky.count);
-}
-
-void drawSkyOn(draw::Surface& s, int cx, int cy) {
-    CameraRecord& c = *camera::activeCamera();
-    SkyLists& l = lists();
-    draw::beginDraw(s);
-    int mx = 0, my = 0;
-    pointerPosition(mx, my);
+    const int mx = input::pointer.x, my = input::pointer.y;
     Pick pick;
 
     for (int i = l.sky.count - 1; i >= 0; --i) {
@@ -156,46 +134,44 @@ void drawSkyOn(draw::Surface& s, int cx, int cy) {
     }
 
     if (pick.lockSeen) {
-        const int h = lockHighlightHalfSize(c.lockBlink);
+        const int h = camera::takeLockHighlight();
         square(s, pick.lockPoint.x, pick.lockPoint.y, h, video::colours.palette[kLockPaletteColour]);
     }
     if (pick.viewLockSeen)
         square(s, pick.viewLockPoint.x, pick.viewLockPoint.y, 4,
                video::colours.palette[kViewLockPaletteColour]);
 
-    if (!app::pointerOverWindow && !app::pointerOverToolbar) {
-        const bool click = takeClick != nullptr && takeClick() != 0;
+    if (!input::pointerOverWindow && !input::pointerOverToolbar) {
+        const bool click = input::takeLeftClick() != 0;
         if (pick.best < kPickRadius2) {
             if (click) {
                 camera::lockObject(pick.candidate);
             } else {
-                c.hover = pick.candidate;
+                camera::setHover(pick.candidate);
                 zode::broadcast(zode::kEventHover, pick.candidate);
             }
         }
     }
-    draw::endDraw(s);
 }
 
-void prepareSky() {
+int start() {
     resetLists();
     indexStarTree();
     loadSprites();
     loadLineFont();
-}
-
-void buildSky() { buildSkyFrom(*camera::activeCamera()); }
-
-void drawSky() {
-    if (video::state.drawing == nullptr) return;
-    drawSkyOn(*video::state.drawing, video::state.centreX, video::state.centreY);
-}
-
-int renderInstall() {
-    scene::prepareSky = prepareSky;
-    scene::buildSky = buildSky;
-    scene::drawSky = drawSky;
+    addLayer(&kStarsLayer);
+    addLayer(&kStarLabelsLayer);
     return 1;
+}
+
+void stop() {
+    removeLayer(&kStarLabelsLayer);
+    removeLayer(&kStarsLayer);
+}
+
+void toggleLocalDiscMode() {
+    settings::LSmagDiam = settings::LSmagDiam ? 0 : 1;
+    camera::settingsChanged(1);
 }
 
 }  // namespace render

@@ -17,8 +17,6 @@ void collectStars(const CameraRecord& camera);
 // A green label for each star item flagged kStarLabelled and a red one for each flagged
 // kStarLocal, at the star's direction + 100 km in x and y, at the star's distance.
 void collectStarLabels();
-// The marker table as line and text entries relative to camera.IPos.
-void collectMarkers(const CameraRecord& camera);
 
 // Star fields derived from an apparent magnitude (the emission rules of the collection).
 struct StarLook {
@@ -34,7 +32,8 @@ void drawStarItem(draw::Surface& s, const StarEntry& star, int px, int py);
 // Text at (x, y) in a text entry's colour (palette index or device colour), scale 2.
 void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y);
 
-// Half-size of the lock highlight for a lockBlink value; lowers lockBlink by one while it runs.
-int lockHighlightHalfSize(int32_t& lockBlink);
+// The SkyList from the farthest item to the nearest for the active camera, with the picking, the
+// lock highlight and the view-lock mark; inside the caller's drawing batch.
+void drawSkyList(draw::Surface& s, int cx, int cy);
 
 }  // namespace render

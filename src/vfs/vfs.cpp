@@ -1,18 +1,14 @@
 // Pack files: opening and merging the packs, whole-file loads and the in-memory streams.
 #include "vfs/vfs.h"
 
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "core/app.h"
-#include "core/log.h"
+#include "base/app.h"
+#include "base/log.h"
 #include "platform/platform.h"
 #include "vfs/vfs_internal.h"
 
@@ -57,17 +53,7 @@ int findEntry(const char* name) {
     return -1;
 }
 
-// Reads `size` bytes at `offset`; a short transfer only repeats after a signal or a partial read.
-bool readAt(int fd, uint8_t* to, size_t size, uint64_t offset) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, to + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
+bool readAt(int fd, uint8_t* to, size_t size, uint64_t offset) { return platform::readFileAt(fd, to, size, offset); }
 
 // Brings an entry's data into memory once; later calls find it there. Catalogue files are read
 // in place as arrays of structs, so every block is aligned for them (16 bytes) even without the
@@ -108,18 +94,18 @@ void closeUnusedPacks() {
         bool used = false;
         for (int i = 0; i < entryCount && !used; ++i) used = entries[i].pack == p;
         if (!used) {
-            ::close(packs[p].fd);
+            platform::closeFile(packs[p].fd);
             packs[p].fd = -1;
         }
     }
 }
 
 int openPack(const std::string& path) {
-    // Read-only: the program never writes its packs. Non-blocking so that a FIFO in the data
-    // folder can't stall start-up; addPack refuses anything but a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Read-only: the program never writes its packs. A FIFO in the data folder can't stall
+    // start-up (reads never block at open); addPack refuses anything but a regular file.
+    const int fd = platform::openFile(path, platform::FileMode::kRead);
     if (fd < 0) {
-        refusePack(path.c_str(), std::strerror(errno));
+        refusePack(path.c_str(), platform::fileErrorText());
         return 0;
     }
     return detail::addPack(fd, path.c_str());
@@ -130,23 +116,22 @@ int openPack(const std::string& path) {
 namespace detail {
 
 int addPack(int fd, const char* path) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    uint64_t fileSize = 0;
+    if (!platform::regularFileSize(fd, fileSize)) {
+        platform::closeFile(fd);
         refusePack(path, "not a regular file");
         return 0;
     }
-    const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
     const size_t want = fileSize < kMaxDirectoryBytes ? size_t(fileSize) : kMaxDirectoryBytes;
     if (!readAt(fd, directoryBytes, want, 0)) {
-        ::close(fd);
+        platform::closeFile(fd);
         refusePack(path, "read error");
         return 0;
     }
     PackError error;
     const int n = parseDirectory(directoryBytes, want, fileSize, parsed, error);
     if (n == 0) {
-        ::close(fd);
+        platform::closeFile(fd);
         refusePack(path, packErrorText(error));
         return 0;
     }
@@ -162,7 +147,7 @@ int addPack(int fd, const char* path) {
     for (int p = 0; p < kMaxPacks && slot < 0; ++p)
         if (packs[p].fd < 0) slot = p;
     if (entryCount + added > kMaxEntries || slot < 0) {
-        ::close(fd);
+        platform::closeFile(fd);
         refusePack(path, "more than 256 files over all packs");
         return 0;
     }
@@ -216,7 +201,7 @@ void closePacks() {
     for (int i = 0; i < entryCount; ++i) std::free(entries[i].data);
     entryCount = 0;
     for (Pack& p : packs) {
-        if (p.fd >= 0) ::close(p.fd);
+        platform::closeFile(p.fd);
         p.fd = -1;
     }
     for (Stream& s : streams) s = Stream{};

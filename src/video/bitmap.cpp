@@ -219,8 +219,8 @@ void drawBitmapKeyed(Surface& s, const Bitmap& b, int x, int y, uint32_t key) {
     }
 }
 
-bool writeBmp24(std::FILE* file, const Surface& s, int width, int height) {
-    if (file == nullptr || s.pixels == nullptr || width < 1 || height < 1 || width > s.width ||
+bool writeBmp24(ByteSink sink, void* context, const Surface& s, int width, int height) {
+    if (sink == nullptr || s.pixels == nullptr || width < 1 || height < 1 || width > s.width ||
         height > s.height)
         return false;
     // Rows padded to whole 32-bit words, as every BMP reader expects.
@@ -237,7 +237,7 @@ bool writeBmp24(std::FILE* file, const Surface& s, int width, int height) {
     wr16(header + kPlanes, 1);
     wr16(header + kBitCount, 24);
     wr32(header + 34, imageBytes);
-    if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return false;
+    if (!sink(context, header, sizeof header)) return false;
 
     uint8_t row[3 * kMaxSide + 3];
     for (int y = height - 1; y >= 0; --y) {
@@ -251,7 +251,7 @@ bool writeBmp24(std::FILE* file, const Surface& s, int width, int height) {
             *p++ = (uint8_t)r;
         }
         while (p < row + rowBytes) *p++ = 0;
-        if (std::fwrite(row, 1, rowBytes, file) != rowBytes) return false;
+        if (!sink(context, row, rowBytes)) return false;
     }
     return true;
 }

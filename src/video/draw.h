@@ -24,7 +24,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 namespace draw {
@@ -159,8 +158,12 @@ void drawBitmap(Surface& s, const Bitmap& b, int x, int y);
 // The same, leaving out the bitmap's pixels equal to `key` (a pixel value in the bitmap's format).
 void drawBitmapKeyed(Surface& s, const Bitmap& b, int x, int y, uint32_t key);
 
+// Where a writer puts its bytes: returns false when they could not all be taken.
+using ByteSink = bool (*)(void* context, const void* data, size_t size);
+
 // Writes the top-left width × height pixels of the surface as a 24-bit bottom-up BMP, each row
-// padded to a multiple of 4 bytes. False if the size is not within the surface or a write fails.
-bool writeBmp24(std::FILE* file, const Surface& s, int width, int height);
+// padded to a multiple of 4 bytes, one row at a time into the sink. False if the size is not
+// within the surface or the sink refuses a write.
+bool writeBmp24(ByteSink sink, void* context, const Surface& s, int width, int height);
 
 }  // namespace draw

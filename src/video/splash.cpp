@@ -1,8 +1,8 @@
 // The start-up splash: the logo "intro.bmp" above a 200 × 8 progress bar, drawn on the drawing
 // surface and presented after every start-up step.
-#include "core/splash.h"
+#include "video/splash.h"
 
-#include "core/app.h"
+#include "base/app.h"
 #include "video/video.h"
 
 namespace splash {
@@ -57,5 +57,7 @@ void splashEnd() {
     intro.reset();
     app::pointerDrawn = 1;
 }
+
+void splashRelease() { intro.reset(); }
 
 }  // namespace splash

@@ -4,13 +4,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 
-#include "core/log.h"
-#include "core/settings.h"
+#include "base/input_state.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 namespace video {
 
@@ -21,7 +20,6 @@ ColourTables colours;
 namespace {
 
 std::unique_ptr<uint8_t[]> brightnessTable;  // built only for displays of at most 16 bits
-PointerSource pointerSource = platform::cursorPosition;
 bool cursorHidden = false;  // the system cursor is hidden because we draw our own
 
 const char* const kDriverName = "SDL";
@@ -113,14 +111,18 @@ bool openDisplay() {
 }
 
 // The screenshot file: the drawing surface's picture up to its largest x and y, as a 24-bit BMP.
+bool toFile(void* fd, const void* data, size_t size) {
+    return platform::writeFile(*static_cast<int*>(fd), data, size);
+}
+
 void writeScreenshot() {
-    std::FILE* f = std::fopen(state.screenshotPath, "wb");
-    if (f == nullptr) return;  // stays pending: the next frame tries again
-    bool ok = draw::writeBmp24(f, *state.drawing, state.width, state.height);
-    ok = std::fclose(f) == 0 && ok;
+    int fd = platform::openFile(state.screenshotPath, platform::FileMode::kCreate);
+    if (fd < 0) return;  // stays pending: the next frame tries again
+    const bool ok = draw::writeBmp24(toFile, &fd, *state.drawing, state.width, state.height);
+    platform::closeFile(fd);
     if (!ok) {
         // A half-written picture is worth nothing; don't leave it behind or retry every frame.
-        std::remove(state.screenshotPath);
+        platform::removeFile(state.screenshotPath);
         logc::print(1, "\r\n\tScreenshot '%s' could not be written", state.screenshotPath);
     }
     state.screenshotPending = 0;
@@ -159,7 +161,6 @@ int automaticMode(const ModeList& list) {
 int buildModeList() {
     const std::vector<platform::DisplayMode> modes = platform::displayModes();
     filterModes(modes.data(), (int)modes.size(), settings::VIDbckBuffSysMem, modeList);
-    if (settings::VIDdefault == -1) settings::VIDdefault = automaticMode(modeList);
     return modeList.count;
 }
 
@@ -174,7 +175,9 @@ int start() {
         errorReport(__LINE__);
         return 0;
     }
-    // An index the list doesn't have (a stored choice from another machine) takes the automatic one.
+    // -1 asks for the automatic choice, and an index the list doesn't have (a stored choice from
+    // another machine) takes it too. The setting itself keeps what was stored: a -1 must stay
+    // automatic on the next machine and the next run, not become this run's index.
     int index = settings::VIDdefault;
     if (index < 0 || index >= modeList.count) index = automaticMode(modeList);
     state.modeIndex = index;
@@ -214,11 +217,10 @@ void present() {
         platform::showSystemCursor(!cursorHidden);
     }
     if (app::pointerDrawn) {
-        int x = 0, y = 0;
-        pointerSource(x, y);
+        // Where the poll of this pass saw the pointer, so the drawn pointer and picking agree.
         const draw::Bitmap& pointer =
             *state.pointers[state.pointerKind == kHelpPointer ? kHelpPointer : kNormalPointer];
-        draw::drawBitmapKeyed(drawing, pointer, x, y, colours.transparent);
+        draw::drawBitmapKeyed(drawing, pointer, input::pointer.x, input::pointer.y, colours.transparent);
     }
 
     const int pitchBytes = (int)sizeof(uint32_t) * drawing.pitch;
@@ -238,10 +240,7 @@ void requestScreenshot() {
         char name[16];
         std::snprintf(name, sizeof name, "pic%04X.bmp", n);
         const std::string path = platform::joinPath(app::programFolder, name);
-        std::error_code error;
-        const bool exists = std::filesystem::exists(path, error);
-        // A name we cannot even look at is as good as taken.
-        if (exists || error) continue;
+        if (platform::pathExists(path)) continue;
         if (path.size() >= sizeof state.screenshotPath) return;
         std::memcpy(state.screenshotPath, path.c_str(), path.size() + 1);
         state.screenshotPending = 1;
@@ -271,10 +270,6 @@ void applicationSwitch(bool back) {
                                (int)sizeof(uint32_t) * state.display->pitch);
     }
     app::active = 1;
-}
-
-void setPointerSource(PointerSource source) {
-    pointerSource = source != nullptr ? source : platform::cursorPosition;
 }
 
 void errorReport(int line) {

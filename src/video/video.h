@@ -13,7 +13,7 @@
 //   frame, never keep it.
 // - `present` shows the frame drawn since the last call and starts the next one on a cleared
 //   drawing surface. It writes a requested screenshot first and draws the pointer bitmap (when
-//   app::pointerDrawn is set) at the pointer position.
+//   app::pointerDrawn is set) at the pointer position of the last poll (input::pointer).
 // - The colour tables are pixel values in the drawing surface's format, valid while the display
 //   is open; tables that are data are read directly.
 // - Main thread only. Nothing here allocates per frame.
@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-#include "core/app.h"
+#include "base/app.h"
 #include "platform/platform.h"
 #include "video/draw.h"
 
@@ -48,8 +48,9 @@ void filterModes(const platform::DisplayMode* modes, int count, int backBufferIn
                  ModeList& out);
 // The automatic choice: the first mode at least 480 pixels high, or 0 when there is none.
 int automaticMode(const ModeList& list);
-// Builds `modeList` from the platform's modes with the stored `VIDbckBuffSysMem` and replaces a
-// `VIDdefault` of -1 by the automatic choice. Returns the number of usable modes.
+// Builds `modeList` from the platform's modes with the stored `VIDbckBuffSysMem`. Returns the
+// number of usable modes. `VIDdefault` is left as it is: -1 means the automatic choice, made by
+// `start` (state.modeIndex tells which mode that was).
 int buildModeList();
 
 // ---- Colour tables ----------------------------------------------------------------------------
@@ -130,11 +131,6 @@ draw::BitmapPtr loadDisplayBitmap(const char* name);
 // The program was switched away from (back = false: frames stop) or back to (the display is
 // cleared and frames resume). Called by the window procedure on WM_ACTIVATEAPP.
 void applicationSwitch(bool back);
-
-// Where `present` reads the pointer position: platform::cursorPosition until input, whose poll
-// records the position once per frame, installs its own reader. Null restores the default.
-using PointerSource = void (*)(int& x, int& y);
-void setPointerSource(PointerSource source);
 
 // Writes the error report line for the last drawing-layer error, naming the failing line.
 void errorReport(int line);

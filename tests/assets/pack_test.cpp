@@ -13,8 +13,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/app.h"
-#include "navigation/vecmath.h"
+#include "base/app.h"
+#include "base/vecmath.h"
 #include "vfs/vfs.h"
 #include "video/draw.h"
 

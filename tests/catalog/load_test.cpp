@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "catalog/catalog.h"
-#include "core/app.h"
-#include "core/log.h"
+#include "base/app.h"
+#include "base/log.h"
 #include "support/packwriter.h"
 #include "support/synthcatalog.h"
 #include "vfs/vfs.h"

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "catalog/catalog.h"
-#include "navigation/camera.h"
 #include "support/synthcatalog.h"
 
 using namespace catalog;
@@ -65,23 +64,21 @@ TEST(Attach, RecordsAreReadFromUnalignedBytes) {
 class StarCatalogue : public ::testing::Test {
 protected:
     SynthCatalog cat;
-    Vector3 savedCamera;
-    void SetUp() override {
-        savedCamera = camera::activeCamera()->IPos;
-        camera::activeCamera()->IPos = Vector3{};
-    }
-    void TearDown() override { camera::activeCamera()->IPos = savedCamera; }
+    const Vector3 sun{0, 0, 0};
 };
 
-int hookCalls = 0;
-int testBodyHook(ObjectId id, Vector3& position) {
-    ++hookCalls;
+int sourceCalls = 0;
+int testBodyPosition(ObjectId id, Vector3& position) {
+    ++sourceCalls;
     if (id != 0x02000001) return 0;
     position = Vector3{7, 8, 9};
     return 1;
 }
+double testBodyRadius(ObjectId id) { return id == 0x02000001 ? 6371.0 : 0.0; }
+const BodySource kTestBodies = {testBodyPosition, testBodyRadius};
+const BodySource kOtherBodies = {testBodyPosition, nullptr};
 
-TEST_F(StarCatalogue, PositionsByKindAndTheBodyHook) {
+TEST_F(StarCatalogue, PositionsByKindAndTheBodySource) {
     cat.addStar({10, 20, 30}, 1, 0, 0x0552, hipCode(1));
     ObjectId nebula = cat.addDeepSky(kNebula, {-1, -2, -3}, 0, 0);
     cat.attach();
@@ -98,14 +95,21 @@ TEST_F(StarCatalogue, PositionsByKindAndTheBodyHook) {
     // Bodies and components have no position until the star-system subsystem answers for them.
     EXPECT_EQ(objectPosition(0x02000001, p), 0);
     EXPECT_EQ(objectPosition(0x80000000, p), 0);
-    bodyPositionHook = testBodyHook;
-    hookCalls = 0;
+    EXPECT_EQ(objectRadius(0x02000001), 0.0);
+    ASSERT_EQ(registerBodySource(&kTestBodies), 1);
+    EXPECT_EQ(registerBodySource(&kOtherBodies), 0) << "one star system answers at a time";
+    sourceCalls = 0;
     ASSERT_EQ(objectPosition(0x02000001, p), 1);
     EXPECT_EQ(p.x, 7);
     EXPECT_EQ(objectPosition(0x80000003, p), 0);
-    EXPECT_EQ(objectPosition(kNoObject, p), 0);  // "none" never reaches the hook
-    EXPECT_EQ(hookCalls, 2);
-    bodyPositionHook = nullptr;
+    EXPECT_EQ(objectPosition(kNoObject, p), 0);  // "none" never reaches the source
+    EXPECT_EQ(sourceCalls, 2);
+    EXPECT_EQ(objectRadius(0x02000001), 6371.0);
+    EXPECT_EQ(objectRadius(0), 0.0) << "stars have no radius from the body source";
+    unregisterBodySource(&kOtherBodies);  // not the registered one: nothing changes
+    EXPECT_EQ(objectPosition(0x02000001, p), 1);
+    unregisterBodySource(&kTestBodies);
+    EXPECT_EQ(objectPosition(0x02000001, p), 0);
 }
 
 TEST_F(StarCatalogue, StarInfoPhysics) {
@@ -117,7 +121,7 @@ TEST_F(StarCatalogue, StarInfoPhysics) {
     cat.attach();
 
     StarInfo info;
-    ASSERT_EQ(starInfo(tenParsecs, info), 1);
+    ASSERT_EQ(starInfo(tenParsecs, sun, info), 1);
     EXPECT_EQ(info.id, static_cast<int32_t>(tenParsecs));
     EXPECT_STREQ(info.designation, "HD 1");
     EXPECT_STREQ(info.spectral, "K2V");
@@ -132,27 +136,25 @@ TEST_F(StarCatalogue, StarInfoPhysics) {
     EXPECT_EQ(info.hasExtra, 0);
     EXPECT_STREQ(info.bayerName, "");
 
-    ASSERT_EQ(starInfo(oneParsec, info), 1);
+    ASSERT_EQ(starInfo(oneParsec, sun, info), 1);
     EXPECT_NEAR(info.appMag, info.absMag - 5, 1e-6);
 
-    // Seen from the active camera: 10 parsecs from a camera placed 10 parsecs beyond the star.
-    camera::activeCamera()->IPos = Vector3{32.616, -32.616, 0};
-    ASSERT_EQ(starInfo(tenParsecs, info), 1);
+    // Seen from an observer placed 10 parsecs beyond the star.
+    ASSERT_EQ(starInfo(tenParsecs, Vector3{32.616, -32.616, 0}, info), 1);
     EXPECT_NEAR(info.relative.y, 32.616, 1e-9);
     EXPECT_NEAR(info.relative.x, 0, 1e-5);
     EXPECT_NEAR(info.appMag, info.absMag, 1e-6);
     EXPECT_NEAR(info.position.x, 32.616, 1e-5);  // the position stays the catalogue's
-    camera::activeCamera()->IPos = Vector3{};
 
     // The mass law switches between spectral low bytes 0x51 and 0x52.
     StarInfo a, b;
-    starInfo(heavy, a);
-    starInfo(giant, b);
+    starInfo(heavy, sun, a);
+    starInfo(giant, sun, b);
     EXPECT_NEAR(a.solarMass, std::sqrt(std::sqrt(a.luminosity)), 1e-12);
     EXPECT_NEAR(b.solarMass, std::sqrt(b.luminosity * 1.6666666666666667), 1e-12);
     EXPECT_GT(b.solarMass, a.solarMass);
 
-    EXPECT_EQ(starInfo(99, info), 0);
+    EXPECT_EQ(starInfo(99, sun, info), 0);
     EXPECT_EQ(info.id, 0);
 }
 
@@ -164,7 +166,7 @@ TEST_F(StarCatalogue, StarInfoExtraRecord) {
     cat.attach();
 
     StarInfo info;
-    starInfo(star, info);
+    starInfo(star, sun, info);
     EXPECT_EQ(info.hasExtra, 1);
     EXPECT_STREQ(info.bayerName, "Alp Ori");
     EXPECT_STREQ(info.flamsteedName, "58 Ori");
@@ -174,11 +176,11 @@ TEST_F(StarCatalogue, StarInfoExtraRecord) {
     EXPECT_EQ(info.knownRadius, 3.0);
     EXPECT_EQ(info.radialSpeed, 40);
     longNames = 1;
-    starInfo(star, info);
+    starInfo(star, sun, info);
     longNames = 0;
     EXPECT_STREQ(info.bayerName, "Alpha Orionis");
 
-    starInfo(broken, info);
+    starInfo(broken, sun, info);
     EXPECT_EQ(info.hasExtra, 0);
     EXPECT_STREQ(info.flamsteedName, "");
     EXPECT_EQ(info.radialSpeed, 0);
@@ -335,7 +337,7 @@ TEST_F(StarCatalogue, DeepSkyInfoByType) {
     cat.attach();
 
     DeepSkyInfo info;
-    ASSERT_EQ(deepSkyInfo(open, info), 1);
+    ASSERT_EQ(deepSkyInfo(open, sun, info), 1);
     EXPECT_EQ(info.index, 0);
     EXPECT_EQ(info.type, kOpenCluster);
     EXPECT_STREQ(info.name, "Pleiades");
@@ -346,27 +348,27 @@ TEST_F(StarCatalogue, DeepSkyInfoByType) {
     EXPECT_EQ(info.value3, 2.75);
     EXPECT_STREQ(info.trumpler, "1 3 m n (7)");
 
-    ASSERT_EQ(deepSkyInfo(pulsar, info), 1);
+    ASSERT_EQ(deepSkyInfo(pulsar, sun, info), 1);
     EXPECT_STREQ(info.name, "PSR B0531+21");
     EXPECT_NEAR(info.value1, 0.033, 1e-7);
     EXPECT_NEAR(info.value3, 3.1, 1e-6);
     EXPECT_STREQ(info.trumpler, "");
 
-    ASSERT_EQ(deepSkyInfo(globular, info), 1);
+    ASSERT_EQ(deepSkyInfo(globular, sun, info), 1);
     EXPECT_STREQ(info.name, "M 13");
     EXPECT_EQ(info.value3, 3.0);
 
-    ASSERT_EQ(deepSkyInfo(nebula, info), 1);
+    ASSERT_EQ(deepSkyInfo(nebula, sun, info), 1);
     EXPECT_EQ(info.value1, 24.0);
     EXPECT_EQ(info.value2, 0);  // a nebula has only its diameter
 
-    ASSERT_EQ(deepSkyInfo(unnamed, info), 1);
+    ASSERT_EQ(deepSkyInfo(unnamed, sun, info), 1);
     EXPECT_STREQ(info.name, "");
     EXPECT_EQ(info.value1, 0);
     EXPECT_EQ(info.absMag, 1);
 
-    EXPECT_EQ(deepSkyInfo(unnamed + 1, info), 0);
-    EXPECT_EQ(deepSkyInfo(3, info), 0);
+    EXPECT_EQ(deepSkyInfo(unnamed + 1, sun, info), 0);
+    EXPECT_EQ(deepSkyInfo(3, sun, info), 0);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(ShippedCatalogue, NamesAreFormedAndFound) {
     uint32_t unnamed = 0, lost = 0;
     for (uint32_t i = 0; i < deepSkyCount(); ++i) {
         DeepSkyInfo info;
-        ASSERT_EQ(deepSkyInfo(kDeepSkyBase + i, info), 1);
+        ASSERT_EQ(deepSkyInfo(kDeepSkyBase + i, Vector3{0, 0, 0}, info), 1);
         if (info.type == kDeepSkyUnnamed) continue;
         if (!info.name[0]) {
             ++unnamed;

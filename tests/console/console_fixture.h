@@ -15,12 +15,12 @@
 
 #include "console/console.h"
 #include "console/macros.h"
-#include "core/app.h"
-#include "core/input.h"
-#include "core/zode.h"
+#include "base/app.h"
+#include "base/timer.h"
+#include "program/input.h"
+#include "base/zode.h"
 #include "extensions/markers.h"
-#include "navigation/camera.h"
-#include "navigation/scene_hooks.h"
+#include "navigation/camera_edit.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 #include "support/programfolder.h"
@@ -73,12 +73,11 @@ protected:
             ASSERT_EQ(zode::createEventType(code), 1);
             ASSERT_EQ(zode::subscribe(code, recorder), 1);
         }
-        for (int n = 0; n < camera::kCameras; ++n) *camera::cameraAt(n) = camera::defaultRecord();
+        for (int n = 0; n < camera::kCameras; ++n) *camera::editCamera(n) = camera::defaultRecord();
         camera::selectCamera(0);
         camera::rebuildSky = camera::lockChanged = camera::systemReload = 0;
-        scene::advanceSystemClock = nullptr;
-        markers::markerClear();
-        markers::markersShown = 0;
+        // The markers add their "marker" words to the console.
+        ASSERT_EQ(markers::markerStart(), 1);
         app::quit = 0;
 
         video::buildColourTables(draw::kXrgb8888, video::colours);
@@ -95,15 +94,11 @@ protected:
         console::consoleStop();
         console::macrosStop();
         console::setCommandRunner(nullptr);
-        console::setSecondsClock(nullptr);
-        console::bodyCountHook = nullptr;
-        console::localListCountHook = nullptr;
-        console::listPluginsHook = nullptr;
-        scene::advanceSystemClock = nullptr;
+        timer::setTimerClocks(nullptr, 0, nullptr);
         video::state.drawing = nullptr;
         video::state.width = video::state.height = 0;
         draw::destroySurface(surface);
-        markers::markerClear();
+        markers::markerStop();
         zode::stop();
         vfs::closePacks();
         store::setLocation("");
@@ -164,7 +159,7 @@ protected:
         return out;
     }
 
-    static CameraRecord& cam() { return *camera::activeCamera(); }
+    static CameraRecord& cam() { return camera::editActive(); }
 
     std::string root, program;
     int recorder = -1;

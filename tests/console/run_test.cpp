@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "console/console.h"
-#include "core/app.h"
-#include "core/lifecycle.h"
-#include "core/settings.h"
-#include "navigation/camera.h"
+#include "base/app.h"
+#include "program/lifecycle.h"
+#include "base/settings.h"
+#include "navigation/camera_edit.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_display.h"
 #include "platform/store.h"
@@ -138,7 +138,7 @@ TEST_F(ConsoleRun, TheConsoleTakesTheKeyboardAndMacrosAndSettingsSurviveARestart
     EXPECT_TRUE(onScreen(">show ver"));
     EXPECT_TRUE(onScreen("Vyrex, Version 2.00 [Build 18]"));
     EXPECT_TRUE(onScreen(">exit"));
-    const CameraRecord& c = *camera::activeCamera();
+    const CameraRecord& c = camera::editActive();
     EXPECT_EQ(c.flags & (camera::kFlagLabels | camera::kFlagGalaxy), camera::kDefaultFlags & camera::kFlagGalaxy)
         << "labels off from the console; A and G never reached the scene";
     EXPECT_EQ(c.lock, 0xf8fc);
@@ -162,7 +162,7 @@ TEST_F(ConsoleRun, TheConsoleTakesTheKeyboardAndMacrosAndSettingsSurviveARestart
     script.push_back({platform::WM_KEYUP, platform::VK_ESCAPE, 1});
     run();
     EXPECT_TRUE(headless::messageBoxes().empty());
-    const CameraRecord& again = *camera::activeCamera();
+    const CameraRecord& again = camera::editActive();
     EXPECT_EQ(again.lock, 0x2a);
     EXPECT_NE(again.flags & camera::kFlagLabels, 0u);
     EXPECT_EQ(again.zoom, 3.0);

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/app.h"
-#include "core/settings.h"
+#include "base/app.h"
+#include "base/settings.h"
 #include "platform/posix/store_internal.h"
 #include "platform/store.h"
 

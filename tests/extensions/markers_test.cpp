@@ -7,9 +7,12 @@
 #include <fstream>
 #include <string>
 
-#include "core/app.h"
+#include "base/app.h"
 #include "extensions/markers.h"
-#include "navigation/scene_hooks.h"
+#include "catalog/catalog.h"
+#include "console/console.h"
+#include "navigation/camera.h"
+#include "render/scene.h"
 #include "support/synthcatalog.h"
 #include "video/draw.h"
 #include "video/video.h"
@@ -98,10 +101,10 @@ TEST_F(MarkerTest, EachKindReadsItsFieldsFromAnyWordAndAnyPositionForm) {
 
 TEST_F(MarkerTest, APositionAloneUsesTheSameGrammar) {
     Vector3 v{9, 9, 9};
-    EXPECT_EQ(markers::markerPosition("  n(HIP 8)", v), 1);
+    EXPECT_NE(catalog::readPosition("  n(HIP 8)", v), nullptr);
     expectAt(v, 4, 5, 6);
-    EXPECT_EQ(markers::markerPosition("p(1,2)", v), 0);
-    EXPECT_EQ(markers::markerPosition("o(ffffffff)", v), 0) << "the identifier of nothing";
+    EXPECT_EQ(catalog::readPosition("p(1,2)", v), nullptr);
+    EXPECT_EQ(catalog::readPosition("o(ffffffff)", v), nullptr) << "the identifier of nothing";
     expectAt(v, 4, 5, 6);
 }
 
@@ -245,16 +248,35 @@ TEST_F(MarkerTest, ListNamesTheMapFilesInOrderWithinTheBuffer) {
     EXPECT_STREQ(small, "");
 }
 
-TEST_F(MarkerTest, StartEmptiesTheTableAndTheCameraStartHidesThem) {
+TEST_F(MarkerTest, StartEmptiesAndHidesTheTableAndPutsTheMarkersIntoTheSceneAndTheConsole) {
     markers::markerAdd("m{p(0,0,0);rgb(ff);f}");
     markers::markersShown = 1;
-    scene::hideMarkers = nullptr;
+    const int layers = render::layerCount();
     EXPECT_EQ(markers::markerStart(), 1);
     EXPECT_EQ(markers::markerCount(), 0);
-    ASSERT_NE(scene::hideMarkers, nullptr);
-    scene::hideMarkers();
     EXPECT_EQ(markers::markersShown, 0);
-    scene::hideMarkers = nullptr;
+    EXPECT_EQ(render::layerCount(), layers + 1);
+    // The console knows the words now: "marker on" shows them again.
+    console::consoleExecute("marker on");
+    EXPECT_EQ(markers::markersShown, 1);
+    markers::markerStop();
+    EXPECT_EQ(render::layerCount(), layers);
+    EXPECT_EQ(markers::markersShown, 0);
+    console::consoleExecute("marker on");
+    EXPECT_EQ(markers::markersShown, 0) << "the words left with the markers";
+}
+
+TEST_F(MarkerTest, ChangesToTheTableAskForARebuild) {
+    camera::takeRebuild();
+    EXPECT_EQ(markers::markerAdd("m{p(0,0,0);rgb(ff);f}"), 1);
+    EXPECT_EQ(camera::takeRebuild(), 1);
+    EXPECT_EQ(markers::markerAdd("not a marker"), 0);
+    EXPECT_EQ(camera::takeRebuild(), 0) << "nothing changed";
+    markers::markerClear();
+    EXPECT_EQ(camera::takeRebuild(), 1);
+    markers::showMarkers(1);
+    EXPECT_EQ(camera::takeRebuild(), 1);
+    markers::showMarkers(0);
 }
 
 }  // namespace

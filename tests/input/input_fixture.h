@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/input.h"
-#include "core/settings.h"
-#include "core/window_proc.h"
-#include "core/zode.h"
+#include "base/app.h"
+#include "program/input.h"
+#include "base/settings.h"
+#include "program/window_proc.h"
+#include "base/zode.h"
 #include "extensions/markers.h"
-#include "navigation/camera.h"
-#include "navigation/scene_hooks.h"
+#include "navigation/camera_edit.h"
+#include "console/console.h"
+#include "console/macros.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 #include "video/video.h"
@@ -59,7 +60,7 @@ protected:
         const int object = zode::registerObject(&request);
         for (uint32_t code : {257u, 258u, 259u, 512u, 513u, 514u, 515u, 516u, 517u, 518u, 519u})
             ASSERT_EQ(zode::subscribe(code, object), 1) << code;
-        for (int n = 0; n < camera::kCameras; ++n) *camera::cameraAt(n) = camera::defaultRecord();
+        for (int n = 0; n < camera::kCameras; ++n) *camera::editCamera(n) = camera::defaultRecord();
         camera::selectCamera(0);
         camera::rebuildSky = camera::lockChanged = camera::systemReload = camera::frameChanged = 0;
         app::active = 1;
@@ -73,11 +74,9 @@ protected:
 
     void TearDown() override {
         input::stopInput();
-        input::macroHook = nullptr;
-        input::consoleOpenHook = input::consoleCloseHook = nullptr;
-        input::consoleCharacterHook = input::editCharacterHook = nullptr;
-        input::toolbarRouteHook = nullptr;
-        input::windowsRouteHook = nullptr;
+        console::consoleClose();
+        console::macrosStop();
+        console::setCommandRunner(nullptr);
         zode::stop();
         store::setLocation("");
         headless::reset();
@@ -111,7 +110,7 @@ protected:
         return n;
     }
 
-    static CameraRecord& cam() { return *camera::activeCamera(); }
+    static CameraRecord& cam() { return camera::editActive(); }
 
     std::filesystem::path dir;
 };

@@ -2,9 +2,10 @@
 // the program's handling and event 258.
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "input_fixture.h"
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 #include "support/synthcatalog.h"
 
 namespace {
@@ -49,7 +50,7 @@ TEST_F(InputTest, FunctionKeysSelectSaveAndLoadCameras) {
 
     // F1 goes to camera 0; Shift+F3 reads camera 2 back from the store and selects it.
     key(VK_F1);
-    camera::cameraAt(2)->speed = 1.0;
+    camera::editCamera(2)->speed = 1.0;
     key(VK_F3, true, false);
     EXPECT_EQ(camera::activeCameraIndex(), 2);
     EXPECT_EQ(cam().speed, 42.0);
@@ -70,16 +71,34 @@ TEST_F(InputTest, CtrlKeysTakeScreenshotsAndGoToMacrosOnly) {
     key('A', false, true);
     EXPECT_EQ(cam().flags, flags) << "Ctrl+A is a macro key, not the label toggle";
 
-    static std::vector<int> macros;
-    macros.clear();
-    input::macroHook = [](int vk) { macros.push_back(vk); };
+    static std::vector<std::string> commands;
+    commands.clear();
+    console::setCommandRunner([](const char* command) { commands.push_back(command); });
+    console::defineMacro('A', "first");
+    console::defineMacro(VK_ESCAPE, "second");
+    console::defineMacro(VK_F2, "never");
     key('A', false, true);
     key(VK_ESCAPE, false, true);
     key(VK_F2, false, true);  // a camera save, not a macro
-    EXPECT_EQ(macros, (std::vector<int>{'A', VK_ESCAPE}));
+    EXPECT_EQ(commands, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(app::quit, 0);
     EXPECT_EQ(cam().flags, flags);
     EXPECT_EQ(count(zode::kEventKey), 5);
+}
+
+TEST_F(InputTest, KeysWhoseTargetsAreNotPartOfTheProgramHaveTheirPlacesAndDoNothing) {
+    int count = 0;
+    const input::KeyAction* keys = input::keyTable(count);
+    std::string absent;
+    for (int i = 0; i < count; ++i)
+        if (!keys[i].run) absent += static_cast<char>(keys[i].vk == VK_F11 ? '*' : keys[i].vk);
+    EXPECT_EQ(absent, "*IHCLKPSX") << "F11 (as *), I, H, C, L, K, P, S and X wait for their targets";
+
+    const CameraRecord before = cam();
+    for (int vk : {int(VK_F11), int('I'), int('H'), int('C'), int('L'), int('K'), int('P'), int('S'), int('X')})
+        key(vk);
+    EXPECT_EQ(std::memcmp(&before, &cam(), sizeof before), 0);
+    EXPECT_EQ(codes(), std::vector<uint32_t>(9, zode::kEventKey)) << "each still tells the bus";
 }
 
 TEST_F(InputTest, DisplayTogglesAskForTheRightRebuild) {
@@ -164,8 +183,8 @@ TEST_F(InputTest, ZoomKeysChangeZoomAndNearLimitTogetherAndStopBeforeZero) {
     EXPECT_DOUBLE_EQ(cam().zclip, zclip - 1e8);
 
     for (int i = 0; i < 40; ++i) key(VK_HOME);
-    EXPECT_GE(cam().zoom, input::kMinZoom - 1e-12);
-    EXPECT_LT(cam().zoom, input::kMinZoom + 0.1);
+    EXPECT_GE(cam().zoom, camera::kMinZoom - 1e-12);
+    EXPECT_LT(cam().zoom, camera::kMinZoom + 0.1);
     cam().zclip = 5e7;
     cam().zoom = 1.0;
     key(VK_HOME);
@@ -206,19 +225,17 @@ TEST_F(InputTest, TargetKeysUseTheHoveredAndLockedObjects) {
 }
 
 TEST_F(InputTest, KeyboardFocusKeepsKeysAwayAndRoutesCharacters) {
-    static std::vector<std::pair<int, intptr_t>> console, edit;
-    console.clear();
-    edit.clear();
-    input::consoleCharacterHook = [](int ch, intptr_t data) { console.push_back({ch, data}); };
-    input::editCharacterHook = [](int ch, intptr_t data) { edit.push_back({ch, data}); };
     const CameraRecord before = cam();
 
-    input::consoleHasKeyboard = 1;
+    console::consoleOpen();
+    ASSERT_EQ(input::consoleHasKeyboard, 1);
+    const int typed = console::inputLength();
     key(VK_ESCAPE);
     key(VK_RETURN);
     key('A');
     message(WM_CHAR, 'x', 0x11);
-    input::consoleHasKeyboard = 0;
+    EXPECT_EQ(console::inputLength(), typed + 1) << "the console took the character";
+    console::consoleClose();
     input::editHasKeyboard = 1;
     key(VK_F2);
     key(VK_ESCAPE);
@@ -229,24 +246,18 @@ TEST_F(InputTest, KeyboardFocusKeepsKeysAwayAndRoutesCharacters) {
     EXPECT_EQ(camera::activeCameraIndex(), 0);
     EXPECT_EQ(std::memcmp(&before, &cam(), sizeof before), 0);
     EXPECT_TRUE(seen().empty()) << "neither 258 nor 259 while another part has the keyboard";
-    EXPECT_EQ(console, (std::vector<std::pair<int, intptr_t>>{{'x', 0x11}}));
-    EXPECT_EQ(edit, (std::vector<std::pair<int, intptr_t>>{{'y', 0x22}}));
+    EXPECT_EQ(console::inputLength(), typed + 1) << "the edit field's character is not the console's";
 
     // F12 opens the console from the program's keys and is the one key that acts while the
-    // console has the keyboard: it closes it.
-    static int opened, closed;
-    opened = closed = 0;
-    input::consoleOpenHook = [] { ++opened; input::consoleHasKeyboard = 1; };
-    input::consoleCloseHook = [] { ++closed; input::consoleHasKeyboard = 0; };
+    // console has the keyboard: it closes it. (The panel slid away meanwhile.)
+    console::consoleStop();
     key(VK_F12);
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(console::panel().direction, +1);
     EXPECT_EQ(input::consoleHasKeyboard, 1);
     key(VK_F12);
-    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(console::panel().direction, -1);
     EXPECT_EQ(input::consoleHasKeyboard, 0);
-    EXPECT_EQ(opened, 1);
     ASSERT_EQ(seen().size(), 1u) << "258 for the opening F12 only";
-    input::consoleOpenHook = input::consoleCloseHook = nullptr;
     seen().clear();
 
     // Back to the program: characters become event 259 with the key data.
@@ -255,7 +266,6 @@ TEST_F(InputTest, KeyboardFocusKeepsKeysAwayAndRoutesCharacters) {
     EXPECT_EQ(seen()[0].code, zode::kEventChar);
     EXPECT_EQ(seen()[0].a1, 'z');
     EXPECT_EQ(seen()[0].a2, 0x33);
-    EXPECT_EQ(console.size(), 1u);
 }
 
 TEST_F(InputTest, StartClearsTheFocusFlagsAndCreatesTheEventTypes) {

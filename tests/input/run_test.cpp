@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/app.h"
-#include "core/input.h"
-#include "core/lifecycle.h"
-#include "core/zode.h"
+#include "base/app.h"
+#include "program/input.h"
+#include "program/lifecycle.h"
+#include "base/zode.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 #include "support/packwriter.h"

@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/zode.h"
-#include "navigation/camera.h"
-#include "navigation/scene_hooks.h"
+#include "base/zode.h"
+#include "navigation/camera_edit.h"
 
 struct SeenEvent {
     uint32_t code;
@@ -36,31 +35,13 @@ protected:
             ASSERT_EQ(zode::createEventType(code), 1);
             ASSERT_EQ(zode::subscribe(code, object), 1);
         }
-        for (int n = 0; n < camera::kCameras; ++n) *camera::cameraAt(n) = camera::defaultRecord();
+        for (int n = 0; n < camera::kCameras; ++n) *camera::editCamera(n) = camera::defaultRecord();
         camera::selectCamera(0);
         camera::rebuildSky = camera::lockChanged = camera::systemReload = camera::frameChanged = 0;
-        clearHooks();
         seenEvents().clear();
     }
 
-    void TearDown() override {
-        clearHooks();
-        zode::stop();
-    }
-
-    static void clearHooks() {
-        scene::hideMarkers = nullptr;
-        scene::prepareSky = nullptr;
-        scene::prepareBodies = nullptr;
-        scene::buildSky = nullptr;
-        scene::drawSky = nullptr;
-        scene::buildLocalSpace = nullptr;
-        scene::drawLocalSpace = nullptr;
-        scene::enterSystem = nullptr;
-        scene::advanceSystemClock = nullptr;
-        scene::drawSystem = nullptr;
-        scene::bodyRadius = nullptr;
-    }
+    void TearDown() override { zode::stop(); }
 
     static std::vector<uint32_t> codes() {
         std::vector<uint32_t> out;
@@ -68,5 +49,5 @@ protected:
         return out;
     }
 
-    static CameraRecord& cam() { return *camera::activeCamera(); }
+    static CameraRecord& cam() { return camera::editActive(); }
 };

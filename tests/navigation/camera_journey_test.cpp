@@ -14,12 +14,17 @@ namespace {
 constexpr int32_t kBody = 0x02000001;
 constexpr int32_t kComponent = static_cast<int32_t>(0x80000000u);
 Vector3 bodyAt;
+double bodyRadius = 0;
 
 int bodyPosition(catalog::ObjectId id, Vector3& out) {
     if (id != static_cast<catalog::ObjectId>(kBody)) return 0;
     out = bodyAt;
     return 1;
 }
+
+double radiusOf(catalog::ObjectId id) { return id == static_cast<catalog::ObjectId>(kBody) ? bodyRadius : 0.0; }
+
+const catalog::BodySource kBodies = {bodyPosition, radiusOf};
 
 class JourneyTest : public CameraTest {
 protected:
@@ -34,13 +39,14 @@ protected:
         sky.addDeepSky(catalog::kPulsar, {0, 200, 0}, -5, 0);
         sky.attach();
         bodyAt = {1000, 0, 0};
-        catalog::bodyPositionHook = bodyPosition;
+        bodyRadius = 0;
+        ASSERT_EQ(catalog::registerBodySource(&kBodies), 1);
         cam().IPos = {0, 0, 0};
         cam().mode = camera::kModeInterstellar;
         cam().vLock = camera::kNone;
     }
     void TearDown() override {
-        catalog::bodyPositionHook = nullptr;
+        catalog::unregisterBodySource(&kBodies);
         CameraTest::TearDown();
     }
 };
@@ -60,8 +66,8 @@ TEST_F(JourneyTest, TenAndAHalfLightYearsTakeTenStepsThenJumpTheRest) {
         camera::cameraFrame();
         EXPECT_DOUBLE_EQ(cam().IPos.z, frame) << frame;
         EXPECT_EQ(cam().travelling, 1);
-        // The step set a rebuild, and the frame's own build consumed it.
-        EXPECT_EQ(camera::rebuildSky, 0);
+        // Every step asks the scene for a rebuild.
+        EXPECT_EQ(camera::takeRebuild(), 1);
     }
     EXPECT_EQ(codes(), std::vector<uint32_t>(10, 514));
 
@@ -123,9 +129,7 @@ TEST_F(JourneyTest, StarJourneyLeavesTheSystemAndBodyJourneyStopsSixRadiiShort) 
     camera::stopJourney();
 
     // Inside the system: 1000 km to the body at 100 km a frame.
-    static double radius;
-    radius = 10;
-    scene::bodyRadius = [](int32_t) { return radius; };
+    bodyRadius = 10;
     cam().mode = camera::kModeSystem;
     cam().SPos = {0, 0, 0};
     cam().sspeed = 100;
@@ -209,7 +213,7 @@ TEST_F(JourneyTest, ReEnteringTheSameSystemKeepsTheCentralBody) {
 }
 
 Vector3 row(int k) {
-    const Matrix4& m = camera::activeCamera()->Cam;
+    const Matrix4& m = camera::editActive().Cam;
     return {m.m[k][0], m.m[k][1], m.m[k][2]};
 }
 

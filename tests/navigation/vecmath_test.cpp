@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 
 namespace {
 

@@ -53,7 +53,7 @@ protected:
         cam().IPos = eye;
         cam().starMagLimit = limit;
         cam().flags = camera::kFlagStars;
-        render::buildSkyFrom(cam());
+        render::buildScene(cam());
     }
 };
 
@@ -222,7 +222,7 @@ TEST_F(CollectionTest, LabelsGreenForBrightRedForLocalBothWhenBoth) {
     cam().flags = camera::kFlagStars | camera::kFlagLabels;
     cam().starMagLimit = 6;
     cam().IPos = {0, 0, 0};
-    render::buildSkyFrom(cam());
+    render::buildScene(cam());
     const auto& l = lists();
     ASSERT_EQ(l.stars.count, 4);
     int green = 0, red = 0;
@@ -251,10 +251,10 @@ TEST_F(CollectionTest, LabelsGreenForBrightRedForLocalBothWhenBoth) {
     EXPECT_EQ(l.texts.count, 4);
 
     cam().flags = camera::kFlagStars;
-    render::buildSkyFrom(cam());
+    render::buildScene(cam());
     EXPECT_EQ(lists().texts.count, 0) << "labels only with their switch";
     cam().flags = camera::kFlagLabels;
-    render::buildSkyFrom(cam());
+    render::buildScene(cam());
     EXPECT_EQ(lists().sky.count, 0) << "no stars, nothing to label";
 }
 
@@ -271,7 +271,7 @@ TEST_F(CollectionTest, FullListsStopTheirCollection) {
     attach();
     cam().flags = camera::kFlagStars | camera::kFlagLabels;
     cam().IPos = {0, 0, 0};
-    render::buildSkyFrom(cam());
+    render::buildScene(cam());
     EXPECT_EQ(lists().stars.count, render::kStarListCapacity);
     EXPECT_EQ(lists().sky.count, render::kSkyListCapacity);
     EXPECT_EQ(lists().texts.count, 0) << "the SkyList is full: no labels fit";
@@ -280,7 +280,7 @@ TEST_F(CollectionTest, FullListsStopTheirCollection) {
     cat.stars.resize(3000);
     cat.buildTree(64);
     attach();
-    render::buildSkyFrom(cam());
+    render::buildScene(cam());
     EXPECT_EQ(lists().stars.count, 3000);
     EXPECT_EQ(lists().texts.count, render::kTextListCapacity);
     EXPECT_EQ(lists().sky.count, 3000 + render::kTextListCapacity);

@@ -4,8 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "core/zode.h"
-#include "navigation/scene_hooks.h"
+#include "base/zode.h"
 #include "render/sky_internal.h"
 #include "render/sprites.h"
 #include "render_fixture.h"
@@ -91,8 +90,8 @@ class PickTest : public rtest::RenderFixture {
 protected:
     void SetUp() override {
         RenderFixture::SetUp();
-        rtest::pointerX = 150;
-        rtest::pointerY = 100;
+        input::pointer.x = 150;
+        input::pointer.y = 100;
     }
 };
 
@@ -117,13 +116,13 @@ TEST_F(PickTest, ExactlyFivePixelsAwaySelectsNothing) {
     addStar(31, 155, 100, 10.0);
     addStar(32, 147, 104, 20.0);  // 3² + 4² = 25
     sort();
-    rtest::clickPending = 1;
+    input::pointer.leftClick = 1;
     drawFrame();
     EXPECT_EQ(cam().hover, -1);
     EXPECT_EQ(cam().lock, -1);
-    EXPECT_EQ(rtest::clickPending, 0) << "a click on empty sky is used up";
+    EXPECT_EQ(input::pointer.leftClick, 0) << "a click on empty sky is used up";
     // One pixel nearer it is picked.
-    rtest::pointerX = 148;
+    input::pointer.x = 148;
     drawFrame();
     EXPECT_EQ(cam().hover, 32);
 }
@@ -152,7 +151,7 @@ TEST_F(PickTest, ClickLocksWithEventAndBlink) {
     drawFrame();
     EXPECT_EQ(hovers, 1);
     EXPECT_EQ(cam().lock, -1);
-    rtest::clickPending = 1;
+    input::pointer.leftClick = 1;
     drawFrame();
     EXPECT_EQ(cam().lock, 41);
     EXPECT_EQ(cam().lockBlink, 16);
@@ -165,13 +164,13 @@ TEST_F(PickTest, ClickLocksWithEventAndBlink) {
 
 TEST_F(PickTest, PointerOverAWindowOrTheToolbarPicksNothing) {
     addStar(51, 150, 100, 10.0);
-    for (int* flag : {&app::pointerOverWindow, &app::pointerOverToolbar}) {
+    for (int* flag : {&input::pointerOverWindow, &input::pointerOverToolbar}) {
         *flag = 1;
-        rtest::clickPending = 1;
+        input::pointer.leftClick = 1;
         drawFrame();
         EXPECT_EQ(cam().lock, -1);
         EXPECT_EQ(cam().hover, -1);
-        EXPECT_EQ(rtest::clickPending, 1) << "the click is left to the window";
+        EXPECT_EQ(input::pointer.leftClick, 1) << "the click is left to the window";
         *flag = 0;
     }
 }
@@ -232,24 +231,6 @@ TEST_F(DrawTest, SkyListLookupAndCounts) {
     EXPECT_EQ(c.stars, 1);
     EXPECT_EQ(c.texts, 1);
     EXPECT_EQ(c.lines + c.deepSky + c.spots + c.nebulaPoints, 0);
-}
-
-TEST_F(DrawTest, InstallPutsTheSkyIntoTheSceneHooks) {
-    ASSERT_EQ(render::renderInstall(), 1);
-    EXPECT_EQ(scene::prepareSky, &render::prepareSky);
-    EXPECT_EQ(scene::buildSky, &render::buildSky);
-    EXPECT_EQ(scene::drawSky, &render::drawSky);
-    // Without a drawing surface the draw hook draws nothing and does not fail.
-    draw::Surface* saved = video::state.drawing;
-    video::state.drawing = nullptr;
-    render::drawSky();
-    video::state.drawing = &surface;
-    video::state.centreX = kCx;
-    video::state.centreY = kCy;
-    addStar(5, 20, 30, 1.0, 88);
-    render::drawSky();
-    EXPECT_EQ(at(20, 30), ramp(128, 88));
-    video::state.drawing = saved;
 }
 
 }  // namespace

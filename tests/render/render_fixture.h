@@ -1,32 +1,21 @@
 // Shared set-up of the sky renderer tests: colour tables, a memory surface, a camera looking
-// down +z with the identity orientation, and a pointer the tests move.
+// down +z with the identity orientation, the renderer started, and the pointer (input::pointer)
+// far away until a test moves it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "core/app.h"
-#include "extensions/markers.h"
-#include "navigation/camera.h"
+#include "base/app.h"
+#include "base/input_state.h"
+#include "navigation/camera_edit.h"
 #include "render/lists.h"
 #include "render/render.h"
 #include "video/draw.h"
 #include "video/video.h"
 
 namespace rtest {
-
-inline int pointerX = -1000, pointerY = -1000;
-inline int clickPending = 0;
-inline void readPointer(int& x, int& y) {
-    x = pointerX;
-    y = pointerY;
-}
-inline int takeClick() {
-    const int c = clickPending;
-    clickPending = 0;
-    return c;
-}
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -38,7 +27,7 @@ protected:
     void SetUp() override {
         video::buildColourTables(draw::kXrgb8888, video::colours);
         ASSERT_TRUE(draw::createSurface(surface, kWidth, kHeight));
-        CameraRecord& c = *camera::activeCamera();
+        CameraRecord& c = camera::editActive();
         c = camera::defaultRecord();
         c.Cam = vmath::identity();
         c.mode = camera::kModeInterstellar;
@@ -47,24 +36,20 @@ protected:
         c.hover = -1;
         c.lockBlink = 0;
         camera::lockChanged = 0;
+        // The renderer's own layers (stars and their labels) take part in the builds.
+        ASSERT_EQ(render::start(), 1);
         render::resetLists();
-        markers::markerClear();
-        markers::markersShown = 0;
-        app::pointerOverWindow = 0;
-        app::pointerOverToolbar = 0;
-        pointerX = pointerY = -1000;
-        clickPending = 0;
-        render::setPickInput(readPointer, takeClick);
+        input::resetInputState();
+        input::pointer.x = input::pointer.y = -1000;
     }
 
     void TearDown() override {
-        render::setPickInput(nullptr, nullptr);
+        render::stop();
         render::resetLists();
-        markers::markerClear();
-        markers::markersShown = 0;
+        input::resetInputState();
     }
 
-    CameraRecord& cam() { return *camera::activeCamera(); }
+    CameraRecord& cam() { return camera::editActive(); }
 
     // A direction on the sky sphere that the identity camera projects exactly onto pixel
     // (px, py) of this surface.
@@ -90,7 +75,7 @@ protected:
     }
 
     void sort() { render::sortSkyItems(render::lists().sky.items, render::lists().sky.count); }
-    void drawFrame() { render::drawSkyOn(surface, kCx, kCy); }
+    void drawFrame() { render::drawScene(surface, kCx, kCy); }
     uint32_t at(int x, int y) const { return draw::getPixel(surface, x, y); }
     uint32_t ramp(int cls, int level) const { return video::colours.star[cls][level]; }
     uint32_t palette(int n) const { return video::colours.palette[n]; }

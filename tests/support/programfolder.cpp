@@ -1,7 +1,7 @@
 // Program folders for whole runs of the program in tests.
 #include "support/programfolder.h"
 
-#include "core/lifecycle.h"
+#include "program/lifecycle.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/log.h"
+#include "base/app.h"
+#include "base/log.h"
 #include "support/packwriter.h"
 #include "vfs/vfs.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
+#include "base/app.h"
 #include "support/packwriter.h"
 #include "vfs/vfs.h"
 #include "video/draw.h"
@@ -217,6 +217,10 @@ TEST_F(BmpPacks, LoadsThroughTheStreamsAndReportsWhatFails) {
     }
 }
 
+bool toFile(void* file, const void* data, size_t size) {
+    return std::fwrite(data, 1, size, static_cast<std::FILE*>(file)) == size;
+}
+
 TEST(BmpWrite, RowsArePaddedAndReadBack) {
     draw::Surface s;
     ASSERT_TRUE(draw::createSurface(s, 8, 6));
@@ -225,7 +229,7 @@ TEST(BmpWrite, RowsArePaddedAndReadBack) {
     for (int width : {1, 4, 5, 7}) {
         std::FILE* f = std::tmpfile();
         ASSERT_NE(f, nullptr);
-        ASSERT_TRUE(draw::writeBmp24(f, s, width, 3));
+        ASSERT_TRUE(draw::writeBmp24(toFile, f, s, width, 3));
         const long size = std::ftell(f);
         std::vector<uint8_t> b((size_t)size);
         std::rewind(f);
@@ -242,9 +246,9 @@ TEST(BmpWrite, RowsArePaddedAndReadBack) {
             for (int x = 0; x < width; ++x) ASSERT_EQ(back->pixels[y * width + x], colourAt(x, y));
     }
     std::FILE* f = std::tmpfile();
-    EXPECT_FALSE(draw::writeBmp24(f, s, 9, 3));  // wider than the surface
-    EXPECT_FALSE(draw::writeBmp24(f, s, 0, 3));
-    EXPECT_FALSE(draw::writeBmp24(nullptr, s, 2, 2));
+    EXPECT_FALSE(draw::writeBmp24(toFile, f, s, 9, 3));  // wider than the surface
+    EXPECT_FALSE(draw::writeBmp24(toFile, f, s, 0, 3));
+    EXPECT_FALSE(draw::writeBmp24(nullptr, f, s, 2, 2));
     std::fclose(f);
 }
 

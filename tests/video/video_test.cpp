@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/log.h"
-#include "core/settings.h"
-#include "core/splash.h"
+#include "base/app.h"
+#include "base/input_state.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "video/splash.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_display.h"
 #include "support/packwriter.h"
@@ -112,7 +113,8 @@ protected:
     }
     void TearDown() override {
         video::stop();
-        video::setPointerSource(nullptr);
+        input::resetInputState();
+        input::pointer.x = input::pointer.y = 0;
         platform::destroyMainWindow();
         vfs::closePacks();
         logc::closeChannels();
@@ -151,10 +153,11 @@ protected:
     char saved[app::kPathMax + 1];
 };
 
-TEST_F(Video, BuildsTheModeListFromTheDisplayAndResolvesTheAutomaticChoice) {
+TEST_F(Video, BuildsTheModeListFromTheDisplayAndKeepsTheAutomaticChoiceAutomatic) {
     headless::setModes({{640, 400, 16, 2}, {800, 600, 24, 2}, {1024, 768, 24, 1}});
     EXPECT_EQ(video::buildModeList(), 2);
-    EXPECT_EQ(settings::VIDdefault, 1);
+    EXPECT_EQ(video::automaticMode(video::modeList), 1);
+    EXPECT_EQ(settings::VIDdefault, -1) << "the stored -1 means automatic on every machine";
     settings::VIDdefault = 0;
     settings::VIDbckBuffSysMem = 1;
     EXPECT_EQ(video::buildModeList(), 3);
@@ -166,7 +169,7 @@ TEST_F(Video, BuildsTheModeListFromTheDisplayAndResolvesTheAutomaticChoice) {
     settings::VIDdefault = -1;
     ASSERT_GE(video::buildModeList(), 4);
     EXPECT_EQ(video::modeList.modes[0].width, 1366);
-    EXPECT_EQ(settings::VIDdefault, 0);
+    EXPECT_EQ(settings::VIDdefault, -1);
     for (int i = 1; i < video::modeList.count; ++i) EXPECT_LE(video::modeList.modes[i].width, 1366);
 }
 
@@ -190,7 +193,8 @@ TEST_P(Present, ShowsTheFrameWithThePointerAndStartsTheNextOneCleared) {
     draw::fillRect(s, 0, 0, 640, 480);
     draw::setColour(s, video::colours.red[0]);
     draw::pixel(s, 639, 479);
-    headless::setPointer(100, 50);
+    input::pointer.x = 100;  // where the poll of this pass saw the pointer
+    input::pointer.y = 50;
     video::present();
     ASSERT_EQ(headless::framesPresented(), 1);
     const uint32_t under = video::colours.blue[8];
@@ -204,9 +208,10 @@ TEST_P(Present, ShowsTheFrameWithThePointerAndStartsTheNextOneCleared) {
     EXPECT_EQ(shown(102, 51), under);
     EXPECT_FALSE(headless::systemCursorShown());
 
-    // The next frame starts black, and the pointer follows its source.
+    // The next frame starts black, and the pointer follows the poll.
     for (int i = 0; i < 640 * 480; i += 997) ASSERT_EQ(drawing().pixels[i], 0u);
-    video::setPointerSource([](int& x, int& y) { x = -1, y = 478; });
+    input::pointer.x = -1;
+    input::pointer.y = 478;
     video::present();
     EXPECT_EQ(shown(639, 479), 0u);
     EXPECT_EQ(shown(0, 478), 0u);  // clipped at the left edge
@@ -333,7 +338,7 @@ TEST_F(Video, ScreenshotsAreNumberedAndHoldTheFrameWithoutThePointer) {
 
     draw::putPixel(drawing(), 0, 0, draw::packColour(video::state.format, 1, 2, 3));
     draw::putPixel(drawing(), 638, 478, draw::packColour(video::state.format, 4, 5, 6));
-    headless::setPointer(0, 0);
+    input::pointer.x = input::pointer.y = 0;
     video::present();
     EXPECT_EQ(video::state.screenshotPending, 0);
     EXPECT_EQ(shown(0, 0), kWhite);  // the pointer is on the screen, not in the picture

@@ -28,7 +28,7 @@
 #include <tuple>
 
 #include "assetbuild.h"
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 
 namespace assets {
 

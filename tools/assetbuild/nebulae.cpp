@@ -25,7 +25,7 @@
 #include <cmath>
 
 #include "assetbuild.h"
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 #include "noise.h"
 
 namespace assets {

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "assetbuild.h"
-#include "navigation/vecmath.h"
+#include "base/vecmath.h"
 #include "stb_image_write.h"
 
 namespace assets {

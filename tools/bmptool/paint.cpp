@@ -98,7 +98,10 @@ bool writeBitmap(const char* folder, const char* file, const draw::Surface& s) {
         std::fprintf(stderr, "bmptool: can't create %s\n", path.c_str());
         return false;
     }
-    bool ok = draw::writeBmp24(f, s, s.width, s.height);
+    const draw::ByteSink toFile = [](void* file, const void* data, size_t size) {
+        return std::fwrite(data, 1, size, static_cast<std::FILE*>(file)) == size;
+    };
+    bool ok = draw::writeBmp24(toFile, f, s, s.width, s.height);
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
         std::fprintf(stderr, "bmptool: can't write %s\n", path.c_str());

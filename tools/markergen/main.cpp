@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -212,10 +213,10 @@ void write(const std::string& folder, const MarkerFile& file) {
     }
     // Read back with the program's reader: every definition must be accepted.
     markers::markerClear();
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) fail("cannot read back " + path);
-    const int added = markers::markerAddLines(in);
-    std::fclose(in);
+    std::ifstream in(path, std::ios::binary);
+    const std::string back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) fail("cannot read back " + path);
+    const int added = markers::markerAddLines(back.data(), back.size());
     if (added != file.definitions)
         fail(path + ": the marker reader accepts " + std::to_string(added) + " of " +
              std::to_string(file.definitions) + " definitions");
@@ -315,7 +316,7 @@ std::string nameOf(uint32_t index) {
     catalog::starName(index, name);
     if (name[0] && catalog::findByName(name) == index && !std::strpbrk(name, "()\";")) return name;
     catalog::StarInfo info;
-    catalog::starInfo(index, info);
+    catalog::starInfo(index, Vector3{0, 0, 0}, info);
     if (info.designation[0] && catalog::findByName(info.designation) == index) return info.designation;
     return "";
 }

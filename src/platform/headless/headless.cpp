@@ -2,6 +2,9 @@
 // tests through headless.h.
 #include "platform/headless/headless.h"
 
+#include "platform/backend.h"
+#include "platform/headless/headless_internal.h"
+
 #include <cstdio>
 #include <deque>
 
@@ -52,7 +55,10 @@ void trackKeys(const platform::Message& m) {
 
 }  // namespace
 
-void reset() { state() = State{}; }
+void reset() {
+    state() = State{};
+    platform::useBackend(&impl::kBackend);
+}
 
 void pushMessage(const platform::Message& msg) { state().queue.push_back(msg); }
 void pushMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -84,9 +90,9 @@ int dispatchCount() { return state().dispatches; }
 
 }  // namespace headless
 
-namespace platform {
+namespace headless::impl {
 
-using headless::state;
+using namespace platform;
 
 bool createMainWindow(const char* title, WindowProc proc) {
     auto& s = state();
@@ -157,4 +163,11 @@ void messageBox(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
 }
 
-}  // namespace platform
+const Backend kBackend = {
+    "headless",       createMainWindow,  destroyMainWindow,  peekMessage,     waitMessage,
+    dispatchMessage,  postQuitMessage,   defaultWindowProc,  cursorPosition,  keyHeld,
+    mouseInfo,        messageBox,        displayModes,       displayLibraryVersion,
+    openDisplay,      closeDisplay,      presentFrame,       showSystemCursor,
+};
+
+}  // namespace headless::impl

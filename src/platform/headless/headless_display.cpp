@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
 
 namespace headless {
 namespace {
@@ -38,7 +39,10 @@ Display& display() {
 
 }  // namespace
 
-void resetDisplay() { display() = Display{}; }
+void resetDisplay() {
+    display() = Display{};
+    platform::useBackend(&impl::kBackend);
+}
 
 void setDesktop(int width, int height, int bitsPerPixel) {
     display().desktopW = width;
@@ -65,7 +69,9 @@ bool systemCursorShown() { return display().cursorShown; }
 
 }  // namespace headless
 
-namespace platform {
+namespace headless::impl {
+
+using namespace platform;
 
 std::vector<DisplayMode> displayModes() {
     const headless::Display& d = headless::display();
@@ -124,4 +130,4 @@ void presentFrame(const uint32_t* pixels, int width, int height, int pitch) {
 
 void showSystemCursor(bool show) { headless::display().cursorShown = show; }
 
-}  // namespace platform
+}  // namespace headless::impl

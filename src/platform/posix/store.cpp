@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <strings.h>
 
-#include "core/log.h"
 #include "platform/posix/store_internal.h"
 
 namespace store {
@@ -390,6 +389,7 @@ struct State {
     bool loaded = false;
     bool readOnly = false;  // the file exists but could not be read or moved aside: never overwrite it
     Model model;
+    std::string report;   // what went wrong reading the file, until taken
 };
 
 State& state() {
@@ -456,11 +456,8 @@ bool moveAside(const std::string& path, const detail::ParseError& error) {
     for (int n = 1; ::access(aside.c_str(), F_OK) == 0 && n < 1000; ++n)
         aside = path + ".bad-" + stamp + "-" + std::to_string(n);
     bool moved = renameFile(path.c_str(), aside.c_str()) == 0;
-    logc::print(1, "\r\n\tStore: line %d of %s: %s", error.line, path.c_str(), error.reason);
-    logc::print(1, "\r\n\t\tmoved aside to %s, starting empty", moved ? aside.c_str() : "(failed)");
-    std::fprintf(stderr, "vyrex: configuration store %s, line %d: %s; %s %s, starting from defaults\n",
-                 path.c_str(), error.line, error.reason, moved ? "moved aside to" : "could not move it aside to",
-                 aside.c_str());
+    state().report = "\r\n\tStore: line " + std::to_string(error.line) + " of " + path + ": " + error.reason +
+                     "\r\n\t\tmoved aside to " + (moved ? aside : std::string("(failed)")) + ", starting empty";
     return moved;
 }
 
@@ -478,8 +475,7 @@ Model& model() {
         // replace everything in it with only this run's values.
         if (!missing) {
             s.readOnly = true;
-            std::fprintf(stderr, "vyrex: cannot read configuration store %s; settings will not be saved\n",
-                         s.path.c_str());
+            s.report = "\r\n\tStore: cannot read " + s.path + "; settings will not be saved";
         }
         return s.model;
     }
@@ -574,6 +570,12 @@ void detail::unload() {
 void setLocation(const std::string& filePath) {
     state().path = filePath;
     detail::unload();
+}
+
+std::string takeReport() {
+    std::string report;
+    report.swap(state().report);
+    return report;
 }
 
 const std::string& location() {

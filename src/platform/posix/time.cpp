@@ -1,4 +1,5 @@
-// Sleeping for the fatal path's pause.
+// Clocks and sleeping: the monotonic clock of the frame timer, the millisecond count, the time
+// of day for printed dates, and the fatal path's pause.
 #include <time.h>
 
 #include <cerrno>
@@ -12,6 +13,23 @@ void sleepMilliseconds(int ms) {
     timespec t{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
     while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
     }
+}
+
+uint64_t monotonicTicks() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<uint64_t>(t.tv_sec) * 1000000000ull + static_cast<uint64_t>(t.tv_nsec);
+}
+
+double monotonicTickSeconds() { return 1e-9; }
+
+uint32_t millisecondCount() { return static_cast<uint32_t>(monotonicTicks() / 1000000ull); }
+
+CalendarTime universalTime() {
+    const time_t now = ::time(nullptr);
+    tm ut{};
+    ::gmtime_r(&now, &ut);
+    return CalendarTime{ut.tm_year + 1900, ut.tm_mon + 1, ut.tm_mday, ut.tm_hour, ut.tm_min, ut.tm_sec};
 }
 
 }  // namespace platform

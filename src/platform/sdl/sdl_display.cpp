@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_internal.h"
 
-namespace platform {
+namespace platform::sdl {
 namespace {
 
 SDL_Renderer* renderer = nullptr;
@@ -140,4 +140,4 @@ void presentFrame(const uint32_t* pixels, int width, int height, int pitch) {
 
 void showSystemCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
-}  // namespace platform
+}  // namespace platform::sdl

@@ -3,9 +3,11 @@
 // drawing surface lies inside the window, so that pointer positions can be mapped back.
 #pragma once
 
+#include "platform/platform.h"
+
 struct SDL_Window;
 
-namespace platform {
+namespace platform::sdl {
 
 // The main window, or nullptr before createMainWindow / after destroyMainWindow. It stays valid
 // after a close request (the window is only hidden then) until destroyMainWindow at shutdown, so
@@ -17,4 +19,12 @@ SDL_Window* sdlMainWindow();
 // changes; until the first call window pixels map 1:1 to surface pixels.
 void sdlSetSurfaceMapping(int viewX, int viewY, int viewW, int viewH, int surfaceW, int surfaceH);
 
-}  // namespace platform
+// The display half's entries of the backend table.
+std::vector<DisplayMode> displayModes();
+void displayLibraryVersion(int v[4]);
+bool openDisplay(int width, int height, bool vsync);
+void closeDisplay();
+void presentFrame(const uint32_t* pixels, int width, int height, int pitch);
+void showSystemCursor(bool show);
+
+}  // namespace platform::sdl

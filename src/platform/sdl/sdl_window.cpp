@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <deque>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
+#include "platform/sdl/sdl.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/sdl/sdl_internal.h"
 
-namespace platform {
+namespace platform::sdl {
 namespace {
 
 constexpr uintptr_t MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08,
@@ -324,4 +325,13 @@ void messageBox(const char* caption, const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "", nullptr);
 }
 
-}  // namespace platform
+const Backend kBackend = {
+    "SDL",            createMainWindow,  destroyMainWindow,  peekMessage,     waitMessage,
+    dispatchMessage,  postQuitMessage,   defaultWindowProc,  cursorPosition,  keyHeld,
+    mouseInfo,        messageBox,        displayModes,       displayLibraryVersion,
+    openDisplay,      closeDisplay,      presentFrame,       showSystemCursor,
+};
+
+const Backend* backend() { return &kBackend; }
+
+}  // namespace platform::sdl
