@@ -196,6 +196,7 @@ int main(int argc, char** argv) {
                     sr.wdsWithoutData);
         std::printf("  tree: %zu nodes, %zu leaves (capacity %u), depth %zu, largest run %zu; Sun at %u\n", sr.treeNodes,
                     sr.leaves, a.leaf, sr.depth, sr.largestRun, catalog::kSunIndex);
+        for (const std::string& c : sr.magnitudes) std::printf("  %s\n", c.c_str());
         for (const std::string& c : sr.checks) std::printf("  %s\n", c.c_str());
         std::printf("Deep sky: %zu records\n", dso.size());
         std::printf("  open clusters %d (skipped %d); brightest star from the catalogue %d; magnitude from the "

@@ -30,7 +30,8 @@ struct StarReport {
     size_t multipleStars = 0, components = 0, resolvedComponents = 0, letteredCompanions = 0, wdsCompanions = 0,
            wdsWithoutData = 0;
     size_t treeNodes = 0, leaves = 0, depth = 0, largestRun = 0;
-    std::vector<std::string> checks;  // lines of the well-known-star check
+    std::vector<std::string> magnitudes;  // lines of the comparison with the sources
+    std::vector<std::string> checks;      // lines of the well-known-star check
 };
 
 struct StarCatalogue {
