@@ -66,6 +66,7 @@ struct Prepared {
     bool estimated = false;
     uint16_t spectral = kNoSpectralCode;
     int text = -1;  // the KStars row matched to the entry, -1 none
+    MagnitudeChoice magnitude;  // V and B-V of the whole entry, with their source
 };
 
 // Direction bins of about 0.2° for matching by position.
@@ -257,15 +258,12 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
     std::map<uint32_t, std::string> proper = readProperNames(in.properNames);
     std::map<uint32_t, uint32_t> glieseOf = readGlieseNumbers(in.exoplanetSystems);
     std::vector<TextStar> text = readKStarsText(in.kstarsText);
-    DirectionIndex textIndex;
-    for (uint32_t i = 0; i < text.size(); ++i) textIndex.add(text[i].dir, i);
     report.hipStars = byHip.size();
     std::map<uint32_t, int> textOf = matchTextRows(byHip, text);
 
     // 1. One entry per HIP number: its primary record, distance and absolute magnitude.
     std::vector<Prepared> prepared;
     prepared.reserve(byHip.size());
-    const double matchCos = std::cos(3.0 * kArcsec);
     for (auto& [hip, records] : byHip) {
         std::sort(records.begin(), records.end(), [](const ZoneStar& a, const ZoneStar& b) { return a.component < b.component; });
         Prepared p;
@@ -274,20 +272,16 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         p.resolved.assign(records.begin() + 1, records.end());
         auto tm = textOf.find(hip);
         if (tm != textOf.end()) p.text = tm->second;
-        // V and B-V to 0.01 from the KStars text catalogue: the one star within 3" whose V
-        // agrees within the zone file's rounding.
-        int found = -1, candidates = 0;
-        textIndex.near(p.primary.dir, [&](uint32_t n) {
-            if (dot(text[n].dir, p.primary.dir) >= matchCos && std::fabs(text[n].vmag - p.primary.vmag) <= 0.06) {
-                found = static_cast<int>(n);
-                ++candidates;
-            }
-        });
-        if (candidates == 1) {
-            p.primary.vmag = text[found].vmag;
-            p.primary.bv = text[found].bv;
-            ++report.refinedFromKStars;
-        }
+        // V and B-V of everything the record stands for: the primary and the components
+        // resolved under the same HIP number.
+        MagnitudeInput mi;
+        mi.hip = hip;
+        for (const ZoneStar& z : records) mi.zoneV.push_back(z.vmag);
+        mi.zoneBv = p.primary.bv;
+        mi.component = p.primary.component;
+        if (p.text >= 0) mi.text = &text[static_cast<size_t>(p.text)];
+        p.magnitude = chooseMagnitude(mi);
+        const double v = p.magnitude.v;
         p.spectral = spectralCode(p.primary.spectral);
         auto err = plxErr.find(hip);
         if (err == plxErr.end()) ++report.noParallaxError;
@@ -295,16 +289,18 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         if (usable) {
             double pc = 1000.0 / p.primary.parallaxMas;
             p.distanceLy = pc * kLyPerParsec;
-            p.absMag = p.primary.vmag + 5.0 + 5.0 * std::log10(p.primary.parallaxMas / 1000.0);
+            p.absMag = v + 5.0 + 5.0 * std::log10(p.primary.parallaxMas / 1000.0);
             ++report.usable;
-        } else if (p.primary.vmag < kNakedEyeLimit) {
+        } else if (v < kNakedEyeLimit) {
             double m;
             if (!absoluteMagnitudeOf(p.spectral, m)) {
                 ++report.droppedNakedEyeNoType;
+                report.dropped.push_back("HIP " + std::to_string(hip) + ": V " + std::to_string(v).substr(0, 4) +
+                                         ", no usable parallax and no spectral type to place it by");
                 continue;
             }
             p.absMag = m;
-            p.distanceLy = std::pow(10.0, (p.primary.vmag - m + 5.0) / 5.0) * kLyPerParsec;
+            p.distanceLy = std::pow(10.0, (v - m + 5.0) / 5.0) * kLyPerParsec;
             p.estimated = true;
             ++report.estimatedNakedEye;
         } else {
@@ -313,6 +309,9 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         }
         prepared.push_back(std::move(p));
     }
+
+    std::map<uint32_t, size_t> preparedOfHip;
+    for (size_t i = 0; i < prepared.size(); ++i) preparedOfHip[prepared[i].hip] = i;
 
     // 2. Positions, and the Sun as one more entry.
     std::vector<TreeStar> treeStars;
@@ -412,10 +411,10 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         r.y = static_cast<float>(pos.y);
         r.z = static_cast<float>(pos.z);
         r.absMag = fixed88(p.absMag);
-        r.colourBV = fixed88(p.primary.bv);
+        r.colourBV = fixed88(p.magnitude.bv);
         r.spectral = p.spectral;
         r.designation = p.hip;  // catalogue 0: "HIP n"
-        out.forDeepSky.push_back({p.primary.dir, p.distanceLy, p.primary.vmag});
+        out.forDeepSky.push_back({p.primary.dir, p.distanceLy, p.magnitude.v});
 
         // Extra names, in order of preference.
         StarExtraRecord e{};
@@ -471,10 +470,16 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         };
         std::vector<Comp> comps;
         std::set<char> used{p.primary.component ? p.primary.component : 'A'};
-        double modulus = p.absMag - p.primary.vmag;  // at the primary's distance
+        // Each component shines with its own light at the primary's distance: a zone record's
+        // V, or the V of a companion's own entry where it has one.
+        double modulus = p.absMag - p.magnitude.v;
+        auto ownV = [&](uint32_t other) {
+            auto e = preparedOfHip.find(other);
+            return e != preparedOfHip.end() ? prepared[e->second].magnitude.v : byHip[other][0].vmag + kZoneVStep / 2;
+        };
         for (const ZoneStar& z : p.resolved) {
             char letter = z.component ? z.component : 'B';
-            comps.push_back({letter, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+            comps.push_back({letter, spectralCode(z.spectral), z.vmag + kZoneVStep / 2 + modulus, z.dir});
             used.insert(letter);
             ++report.resolvedComponents;
         }
@@ -486,7 +491,7 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
                 if (used.count(z.component)) continue;
                 used.insert(z.component);
                 companionHips.insert(other);
-                comps.push_back({z.component, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+                comps.push_back({z.component, spectralCode(z.spectral), ownV(other) + modulus, z.dir});
                 ++report.letteredCompanions;
             }
         auto wc = wdsCompanions.find(p.hip);
@@ -498,7 +503,7 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
                 if (letter > 'Z') break;
                 used.insert(letter);
                 const ZoneStar& z = byHip[other][0];
-                comps.push_back({letter, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+                comps.push_back({letter, spectralCode(z.spectral), ownV(other) + modulus, z.dir});
                 ++report.wdsCompanions;
             }
         auto wd = doubles.find(p.hip);
@@ -572,7 +577,48 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
                       "(3\", at J2000 or at the Hipparcos epoch)",
                       matchedHipparcos, rowsHipparcos, matchedTycho, rowsTycho);
         report.magnitudes.push_back(line);
+        size_t bySource[static_cast<int>(MagnitudeSource::kCount)] = {};
+        size_t multiples = 0, multiplesHipparcos = 0;
+        for (const Prepared& p : prepared) {
+            ++bySource[static_cast<int>(p.magnitude.source)];
+            if (!p.resolved.empty()) {
+                ++multiples;
+                if (p.magnitude.source == MagnitudeSource::kHipparcos || p.magnitude.source == MagnitudeSource::kPublished)
+                    ++multiplesHipparcos;
+            }
+            if (!p.magnitude.caveat.empty())
+                report.caveats.push_back("HIP " + std::to_string(p.hip) + ": " + p.magnitude.caveat);
+        }
+        report.magnitudes.push_back("V and B-V taken from:");
+        for (int i = 0; i < static_cast<int>(MagnitudeSource::kCount); ++i) {
+            std::snprintf(line, sizeof line, "  %-52s %6zu", magnitudeSourceName(static_cast<MagnitudeSource>(i)),
+                          bySource[i]);
+            report.magnitudes.push_back(line);
+        }
+        std::snprintf(line, sizeof line,
+                      "multiples combined (records standing for several zone records): %zu, %zu with the entry's "
+                      "Hipparcos V, %zu summed from the components",
+                      multiples, multiplesHipparcos, multiples - multiplesHipparcos);
+        report.magnitudes.push_back(line);
         report.magnitudes.push_back("V from the Sun - Hipparcos V:      " + vsHipparcos.text());
+        // How far the zone-only rules are from the Hipparcos V, where it is known to check them:
+        // the stars that take them (mostly fainter than 8) have nothing better in the sources.
+        ResidualHistogram summed, summedBv, component;
+        for (const Prepared& p : prepared) {
+            if (p.text < 0 || !text[static_cast<size_t>(p.text)].hipparcos) continue;
+            const TextStar& t = text[static_cast<size_t>(p.text)];
+            if (!p.resolved.empty()) {
+                std::vector<double> light{p.primary.vmag + kZoneVStep / 2};
+                for (const ZoneStar& z : p.resolved) light.push_back(z.vmag + kZoneVStep / 2);
+                summed.add(combinedMagnitude(light) - t.vmag);
+                summedBv.add(p.primary.bv + kZoneBvStep / 2 - t.bv);
+            } else if (p.primary.component >= 'B') {
+                component.add(p.primary.vmag + kZoneVStep / 2 - t.vmag);
+            }
+        }
+        report.magnitudes.push_back("  check of the rules: components summed - Hipparcos V:  " + summed.text());
+        report.magnitudes.push_back("  their primary's B-V - Hipparcos B-V:                 " + summedBv.text());
+        report.magnitudes.push_back("  a component alone under its number - Hipparcos V:    " + component.text());
         report.magnitudes.push_back("V from the Sun - zone files:       " + vsZone.text());
         report.magnitudes.push_back("V from the Sun - Tycho-based V:    " + vsTycho.text());
         report.magnitudes.push_back("B-V - Hipparcos B-V:               " + bvHipparcos.text());
