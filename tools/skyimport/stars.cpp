@@ -1,7 +1,8 @@
 // The star chain. HIP numbers, positions, parallaxes and spectral types come from the
 // stellarium-data zone catalogues (Hipparcos, 2007 reduction); every other table joins them by
-// HIP number, except the KStars text catalogue, which is joined by position and magnitude (it
-// has no HIP numbers) to give V and B-V to 0.01 instead of the zone files' 0.05 and 0.03 steps.
+// HIP number, except the KStars text catalogue, which is joined by position (it has no HIP
+// numbers) to give the Hipparcos V and B-V of the whole entry to 0.01 where the zone files have
+// only their components' values in 0.05 and 1/32 steps (the choice: magnitudes.h).
 #include "stars.h"
 
 #include <algorithm>

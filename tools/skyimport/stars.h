@@ -1,7 +1,8 @@
 // The star chain: Hipparcos stars of the stellarium-data zone catalogues with their HIP
-// numbers, distances from the 2007 Hipparcos parallaxes and errors, V and B-V refined from the
-// KStars text catalogue, names, variability, measured radii and multiple-star components; the
-// Sun added; the octree built and the records written in tree order.
+// numbers, distances from the 2007 Hipparcos parallaxes and errors, V and B-V of each whole
+// entry (from the Hipparcos part of the KStars text catalogue, else its zone records' light
+// combined), names, variability, measured radii and multiple-star components with their own
+// magnitudes; the Sun added; the octree built and the records written in tree order.
 #pragma once
 
 #include <cstdint>
