@@ -8,7 +8,9 @@
 # already. Only their data files are read. STELLARIUM_DIR and KSTARS_DIR may point at folders
 # that are already unpacked (…/usr/share/stellarium, …/usr/share/kstars) instead; SKY_SOURCES
 # at the raw source folder (default: ../shared/sources beside the work tree); SKY_LEAF at the
-# star tree's leaf capacity (default 64). The import tool is built in build-import.
+# star tree's leaf capacity (default 64). The import tool is built in build-import; its report
+# (matches per source, magnitude residuals, multiples combined, stars dropped, stars whose V may
+# be off the Hipparcos V and why) is printed and kept in build-import/skyimport-report.txt.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,4 +53,4 @@ mkdir -p "$root/data/catalog"
 "$build/tools/skyimport/skyimport" \
   --stellarium "$stellarium" --kstars "$kstars" --sources "$sources" \
   --notes "$root/tools/skyimport/notes.txt" --leaf "$leaf" \
-  --out "$root/data/catalog" --crossindex "$root/data/crossindex.tsv" "${@:2}"
+  --out "$root/data/catalog" --crossindex "$root/data/crossindex.tsv" "${@:2}" | tee "$build/skyimport-report.txt"

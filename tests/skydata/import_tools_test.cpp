@@ -1,12 +1,14 @@
-// Checks of the import tool's reusable parts: the star octree with its pinned record, and the
-// spectral-type parser (the tool's own sources, compiled in here).
+// Checks of the import tool's reusable parts: the star octree with its pinned record, the
+// spectral-type parser and the choice of star magnitudes (the tool's own sources, compiled in).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
-#include "../../tools/skyimport/octree.cpp"
+#include "../../tools/skyimport/magnitudes.cpp"
 #include "../../tools/skyimport/mkclass.cpp"
+#include "../../tools/skyimport/octree.cpp"
 
 namespace {
 
@@ -119,6 +121,85 @@ TEST(SpectralTypes, ClassLuminosityCalibration) {
     ASSERT_TRUE(sky::absoluteMagnitudeOf(0x0161, m));  // M1I, a supergiant
     EXPECT_LT(m, -5.0);
     EXPECT_FALSE(sky::absoluteMagnitudeOf(sky::kNoSpectralCode, m));
+}
+
+TEST(StarMagnitudes, LightAddsUp) {
+    EXPECT_NEAR(sky::combinedMagnitude({1.0, 1.0}), 1.0 - 2.5 * std::log10(2.0), 1e-12);  // 0.753 brighter
+    EXPECT_NEAR(sky::combinedMagnitude({3.0, 8.0}), 3.0 - 2.5 * std::log10(1.01), 1e-12);  // a 1% companion
+    EXPECT_NEAR(sky::combinedMagnitude({4.2}), 4.2, 1e-12);
+    EXPECT_TRUE(std::isinf(sky::combinedMagnitude({})));
+}
+
+TEST(StarMagnitudes, TheEntrysHipparcosVFirstThenTheZoneRecordsSummed) {
+    sky::TextStar hipparcos;
+    hipparcos.vmag = 0.77;
+    hipparcos.bv = -0.24;
+    hipparcos.hipparcos = true;
+    sky::MagnitudeInput in;
+    in.hip = 60718;
+    in.zoneV = {1.25, 1.55};  // two components under one number, each rounded down to 0.05
+    in.zoneBv = -0.156;
+    in.component = 'A';
+    in.text = &hipparcos;
+    sky::MagnitudeChoice c = sky::chooseMagnitude(in);
+    EXPECT_EQ(c.source, sky::MagnitudeSource::kHipparcos);
+    EXPECT_DOUBLE_EQ(c.v, 0.77);
+    EXPECT_DOUBLE_EQ(c.bv, -0.24);
+    EXPECT_TRUE(c.caveat.empty());
+
+    in.text = nullptr;
+    c = sky::chooseMagnitude(in);
+    EXPECT_EQ(c.source, sky::MagnitudeSource::kZoneCombined);
+    EXPECT_NEAR(c.v, sky::combinedMagnitude({1.275, 1.575}), 1e-12);
+    EXPECT_NEAR(c.bv, -0.156 + 1.0 / 64, 1e-12);
+
+    in.zoneV = {9.0};
+    in.component = 0;
+    c = sky::chooseMagnitude(in);
+    EXPECT_EQ(c.source, sky::MagnitudeSource::kZone);
+    EXPECT_NEAR(c.v, 9.025, 1e-12);
+    EXPECT_TRUE(c.caveat.empty());
+}
+
+TEST(StarMagnitudes, TychoRowsOnlyWarnAndDoubtfulValuesSayWhy) {
+    sky::TextStar tycho;
+    tycho.vmag = 9.5;
+    tycho.hipparcos = false;
+    sky::MagnitudeInput in;
+    in.hip = 1234;
+    in.zoneV = {9.0};
+    in.text = &tycho;
+    sky::MagnitudeChoice c = sky::chooseMagnitude(in);
+    EXPECT_NEAR(c.v, 9.025, 1e-12);  // the zone value, which is the Hipparcos one
+    EXPECT_NE(c.caveat.find("disagree"), std::string::npos) << c.caveat;
+    tycho.vmag = 9.2;
+    EXPECT_TRUE(sky::chooseMagnitude(in).caveat.empty());
+
+    in.text = nullptr;
+    in.zoneV = {13.9};
+    in.component = 'C';
+    c = sky::chooseMagnitude(in);
+    EXPECT_EQ(c.source, sky::MagnitudeSource::kZoneComponent);
+    EXPECT_NE(c.caveat.find("fainter than any Hipparcos entry"), std::string::npos) << c.caveat;
+
+    in.hip = 30438;  // Canopus: the published V, listed with the Hipparcos one it replaces
+    in.zoneV = {-0.65};
+    in.component = 0;
+    c = sky::chooseMagnitude(in);
+    EXPECT_EQ(c.source, sky::MagnitudeSource::kPublished);
+    EXPECT_DOUBLE_EQ(c.v, -0.74);
+    EXPECT_FALSE(c.caveat.empty());
+}
+
+TEST(StarMagnitudes, ResidualHistogramBins) {
+    sky::ResidualHistogram h;
+    for (double r : {0.0, -0.02, 0.03, -0.05, 0.07, 0.2, -0.9, 1.5}) h.add(r);
+    EXPECT_EQ(h.total, 8u);
+    EXPECT_EQ(h.count[0], 2u);
+    EXPECT_EQ(h.within(0.05), 4u);
+    EXPECT_EQ(h.within(0.3), 6u);
+    EXPECT_EQ(h.count[5], 1u);
+    EXPECT_DOUBLE_EQ(h.largest, 1.5);
 }
 
 }  // namespace

@@ -167,6 +167,53 @@ TEST_F(SkyData, WellKnownStars) {
     }
 }
 
+// The V from the Sun that a record gives: its absolute magnitude plus the distance modulus.
+double apparentFromSun(const StarRecord& r) {
+    double d = std::sqrt(double(r.x) * r.x + double(r.y) * r.y + double(r.z) * r.z);
+    return r.absMag / 256.0 - 5.0 + 5.0 * std::log10(d / 3.2616);
+}
+
+TEST_F(SkyData, StarsShineFromTheSunAsTheyDoInTheSky) {
+    // Unresolved multiples shine with the light of the whole system (their Hipparcos V), single
+    // stars with their published V; Betelgeuse varies, and sits at its mean.
+    const struct {
+        uint32_t hip;
+        const char* name;
+        double v;
+    } stars[] = {{60718, "Acrux", 0.77},    {36850, "Castor", 1.58},  {61941, "Porrima", 2.74},
+                 {61932, "Muhlifain", 2.20}, {13847, "Acamar", 2.88},  {8832, "Mesarthim", 3.88},
+                 {32349, "Sirius", -1.46},   {30438, "Canopus", -0.74}, {69673, "Arcturus", -0.05},
+                 {91262, "Vega", 0.03},      {24436, "Rigel", 0.13},   {11767, "Polaris", 1.98}};
+    for (const auto& s : stars) {
+        uint32_t i = hip(s.hip);
+        ASSERT_NE(i, kNoObject) << s.name;
+        EXPECT_NEAR(apparentFromSun(star(i)), s.v, 0.05) << s.name;
+    }
+    double betelgeuse = apparentFromSun(star(hip(27989)));
+    EXPECT_GE(betelgeuse, 0.3);
+    EXPECT_LE(betelgeuse, 0.6);
+
+    // The order the eye sees: Acrux before Mimosa and Gacrux in the Cross, Pollux before Castor.
+    EXPECT_LT(apparentFromSun(star(hip(60718))), apparentFromSun(star(hip(62434))));
+    EXPECT_LT(apparentFromSun(star(hip(62434))), apparentFromSun(star(hip(61084))));
+    EXPECT_LT(apparentFromSun(star(hip(37826))), apparentFromSun(star(hip(36850))));
+}
+
+TEST_F(SkyData, ComponentsKeepTheirOwnLight) {
+    // Acrux B, resolved under the system's HIP number, is fainter than the system it belongs to.
+    uint32_t acrux = hip(60718);
+    ComponentInfo info{};
+    ASSERT_TRUE(firstComponent(acrux, info));
+    EXPECT_EQ(info.letter1, 'B');
+    EXPECT_GT(info.magnitude, star(acrux).absMag / 256.0 + 0.5);
+    // Alpha Centauri B, a component of A with an entry of its own, shines in A's system with the
+    // light of its own record.
+    ASSERT_TRUE(firstComponent(hip(71683), info));
+    StarRecord b = star(hip(71681));
+    EXPECT_NEAR(info.magnitude, b.absMag / 256.0, 0.01);
+    EXPECT_NEAR(apparentFromSun(b), 1.35, 0.05);
+}
+
 TEST_F(SkyData, EveryStarInExactlyOneSortedLeafRun) {
     uint32_t n = starCount();
     std::vector<uint8_t> seen(n, 0);

@@ -185,9 +185,9 @@ int main(int argc, char** argv) {
         std::printf("Stars: %zu records (%zu zone records, %zu HIP numbers)\n", cat.stars.size(), sr.zoneRecords, sr.hipStars);
         std::printf("  usable parallax (> its error): %zu; naked-eye stars (V < 6.5) placed by spectral type: %zu;\n"
                     "  dropped: %zu fainter stars without a usable parallax, %zu naked-eye stars without a type;\n"
-                    "  %zu without a parallax error; V and B-V from the KStars catalogue for %zu\n",
-                    sr.usable, sr.estimatedNakedEye, sr.droppedFaint, sr.droppedNakedEyeNoType, sr.noParallaxError,
-                    sr.refinedFromKStars);
+                    "  %zu without a parallax error\n",
+                    sr.usable, sr.estimatedNakedEye, sr.droppedFaint, sr.droppedNakedEyeNoType, sr.noParallaxError);
+        for (const std::string& d : sr.dropped) std::printf("  dropped %s\n", d.c_str());
         std::printf("  extra records %zu: Bayer/Flamsteed %zu, variable names %zu, Gliese %zu, HR %zu; variables %zu, radii %zu\n",
                     cat.extras.size(), sr.bayerFlamsteed, sr.variableNames, sr.gliese, sr.hr, sr.variables, sr.radii);
         std::printf("  multiple stars %zu with %zu components (%zu resolved under one HIP number, %zu lettered under "
@@ -196,6 +196,7 @@ int main(int argc, char** argv) {
                     sr.wdsWithoutData);
         std::printf("  tree: %zu nodes, %zu leaves (capacity %u), depth %zu, largest run %zu; Sun at %u\n", sr.treeNodes,
                     sr.leaves, a.leaf, sr.depth, sr.largestRun, catalog::kSunIndex);
+        for (const std::string& c : sr.magnitudes) std::printf("  %s\n", c.c_str());
         for (const std::string& c : sr.checks) std::printf("  %s\n", c.c_str());
         std::printf("Deep sky: %zu records\n", dso.size());
         std::printf("  open clusters %d (skipped %d); brightest star from the catalogue %d; magnitude from the "
@@ -209,6 +210,9 @@ int main(int argc, char** argv) {
         for (const std::string& n : dr.notes) std::printf("  %s\n", n.c_str());
         std::printf("Galaxy maps: %s\n", galaxyText.c_str());
         std::printf("Notes: %d\n", noteCount);
+        std::printf("Stars whose V may lie more than 0.3 mag from the Hipparcos V of their entry: %zu\n",
+                    sr.caveats.size());
+        for (const std::string& c : sr.caveats) std::printf("  %s\n", c.c_str());
         std::printf("Import time: %.1f s\n", seconds);
         if (!a.bench.empty()) bench(cat, a.bench);
     } catch (const ImportError& e) {

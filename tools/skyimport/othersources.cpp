@@ -14,16 +14,21 @@ std::vector<TextStar> readKStarsText(const std::string& path) {
         const std::string& l = lines[i];
         if (l.empty() || l[0] == '#') continue;
         if (l.size() < 58) fail(where(path, i), "line too short for the star columns");
-        double h, m, s, d, dm, ds, v, bv;
+        double h, m, s, d, dm, ds, v, bv, pmRa, pmDec;
         if (!parseDouble(l.substr(0, 2), h) || !parseDouble(l.substr(2, 2), m) || !parseDouble(l.substr(4, 5), s) ||
             !parseDouble(l.substr(11, 2), d) || !parseDouble(l.substr(13, 2), dm) || !parseDouble(l.substr(15, 4), ds) ||
             !parseDouble(l.substr(46, 5), v) || !parseDouble(l.substr(51, 5), bv))
             fail(where(path, i), "unreadable position, magnitude or colour");
+        if (!parseDouble(l.substr(20, 9), pmRa) || !parseDouble(l.substr(29, 9), pmDec))
+            fail(where(path, i), "unreadable proper motion");
         double sign = l[10] == '-' ? -1.0 : 1.0;
         TextStar t;
         t.dir = direction((h + m / 60 + s / 3600) * 15.0, sign * (d + dm / 60 + ds / 3600));
         t.vmag = v;
         t.bv = bv;
+        t.pmRa = pmRa;
+        t.pmDec = pmDec;
+        t.hipparcos = l[57] != '?';
         out.push_back(t);
     }
     return out;

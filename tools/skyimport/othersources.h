@@ -15,9 +15,17 @@ namespace sky {
 struct TextStar {
     Vec3 dir;
     double vmag = 0, bv = 0;
+    double pmRa = 0, pmDec = 0;  // proper motion, mas/yr (RA one already times cos Dec)
+    bool hipparcos = false;      // a row of the file's Hipparcos part (see below)
 };
 // kstars-data usr/share/kstars/stars.dat: fixed columns RA hhmmss.ss, Dec ±ddmmss.s, proper
-// motions, parallax, V (cols 47-51), B-V (52-56), two-character type, names.
+// motions (cols 21-29, 30-38), parallax, V (cols 47-51), B-V (52-56), two-character type, names.
+//
+// The file joins two catalogues at V = 8.0. Its rows brighter than that carry the spectral types
+// of the Hipparcos main catalogue, and their V and B-V are the Hipparcos ones: the zone files'
+// 0.05-mag steps are these values rounded down, star for star. Its rows from V = 8.0 on carry a
+// type guessed from the colour ("K?") and a Tycho-based V that differs from the Hipparcos V by
+// more than 0.05 for about a fifth of the stars. `hipparcos` tells the two apart by the type.
 std::vector<TextStar> readKStarsText(const std::string& path);
 
 // skycultures/western/star_names.fab: 'HIP|_("Name") refs'; the first name of each star.

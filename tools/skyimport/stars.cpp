@@ -1,7 +1,8 @@
 // The star chain. HIP numbers, positions, parallaxes and spectral types come from the
 // stellarium-data zone catalogues (Hipparcos, 2007 reduction); every other table joins them by
-// HIP number, except the KStars text catalogue, which is joined by position and magnitude (it
-// has no HIP numbers) to give V and B-V to 0.01 instead of the zone files' 0.05 and 0.03 steps.
+// HIP number, except the KStars text catalogue, which is joined by position (it has no HIP
+// numbers) to give the Hipparcos V and B-V of the whole entry to 0.01 where the zone files have
+// only their components' values in 0.05 and 1/32 steps (the choice: magnitudes.h).
 #include "stars.h"
 
 #include <algorithm>
@@ -11,9 +12,10 @@
 #include <set>
 #include <unordered_map>
 
+#include "magnitudes.h"
+#include "mkclass.h"
 #include "octree.h"
 #include "othersources.h"
-#include "mkclass.h"
 #include "stellarium.h"
 
 namespace sky {
@@ -64,6 +66,8 @@ struct Prepared {
     double absMag = 0;
     bool estimated = false;
     uint16_t spectral = kNoSpectralCode;
+    int text = -1;  // the KStars row matched to the entry, -1 none
+    MagnitudeChoice magnitude;  // V and B-V of the whole entry, with their source
 };
 
 // Direction bins of about 0.2° for matching by position.
@@ -151,6 +155,74 @@ std::string glieseText(uint32_t tenths) {
     return buf;
 }
 
+// KStars rows to HIP entries, by position: a row belongs to the entry with a zone record
+// within 3" of it, the nearest pair first, each row and each entry used once; rows of the
+// Hipparcos part are placed before those of the Tycho part, so that a wide pair's entry takes
+// its Hipparcos row rather than a Tycho row of a component. Most rows are at J2000 like the
+// zone records, but some are at the Hipparcos epoch (J1991.25), which moves the fast stars by
+// many arcseconds (Tau Ceti 16"); each row is therefore also tried at its J2000 place.
+constexpr double kTextEpochGap = 8.75;  // years from the Hipparcos epoch to J2000
+constexpr double kMatchRadius = 3.0 * kArcsec;
+
+std::map<uint32_t, int> matchTextRows(const std::map<uint32_t, std::vector<ZoneStar>>& byHip,
+                                      const std::vector<TextStar>& text) {
+    DirectionIndex index;
+    std::vector<Vec3> moved(text.size());
+    for (uint32_t i = 0; i < text.size(); ++i) {
+        const TextStar& t = text[i];
+        Vec3 east = normalised(cross({0, 0, 1}, t.dir));
+        Vec3 north = cross(t.dir, east);
+        double mas = kArcsec / 1000.0 * kTextEpochGap;
+        moved[i] = normalised(t.dir + (east * t.pmRa + north * t.pmDec) * mas);
+        index.add(t.dir, i);
+        if (angleBetween(t.dir, moved[i]) > 0.5 * kArcsec) index.add(moved[i], i);
+    }
+    struct Pair {
+        bool tycho;
+        double separation;
+        uint32_t hip;
+        uint32_t row;
+        bool operator<(const Pair& o) const {
+            if (tycho != o.tycho) return !tycho;
+            if (separation != o.separation) return separation < o.separation;
+            return hip != o.hip ? hip < o.hip : row < o.row;
+        }
+    };
+    std::vector<Pair> pairs;
+    for (const auto& [hip, records] : byHip) {
+        std::map<uint32_t, double> best;
+        for (const ZoneStar& z : records)
+            index.near(z.dir, [&](uint32_t n) {
+                double d = std::min(angleBetween(z.dir, text[n].dir), angleBetween(z.dir, moved[n]));
+                if (d > kMatchRadius) return;
+                auto it = best.find(n);
+                if (it == best.end() || d < it->second) best[n] = d;
+            });
+        for (const auto& [n, d] : best) pairs.push_back({!text[n].hipparcos, d, hip, n});
+    }
+    std::sort(pairs.begin(), pairs.end());
+    std::map<uint32_t, int> out;
+    std::vector<uint8_t> taken(text.size(), 0);
+    for (const Pair& p : pairs) {
+        if (taken[p.row] || out.count(p.hip)) continue;
+        taken[p.row] = 1;
+        out[p.hip] = static_cast<int>(p.row);
+    }
+    return out;
+}
+
+double percentile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(q * static_cast<double>(v.size())))];
+}
+
+// Apparent magnitude from the Sun that a record gives: absolute magnitude plus distance modulus.
+double apparentFromSun(const StarRecord& r) {
+    double d = length({r.x, r.y, r.z});
+    return r.absMag / 256.0 - 5.0 + 5.0 * std::log10(d / kLyPerParsec);
+}
+
 std::vector<std::string> zoneFiles(const std::string& folder) {
     std::vector<std::string> out;
     std::error_code ec;
@@ -187,34 +259,30 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
     std::map<uint32_t, std::string> proper = readProperNames(in.properNames);
     std::map<uint32_t, uint32_t> glieseOf = readGlieseNumbers(in.exoplanetSystems);
     std::vector<TextStar> text = readKStarsText(in.kstarsText);
-    DirectionIndex textIndex;
-    for (uint32_t i = 0; i < text.size(); ++i) textIndex.add(text[i].dir, i);
     report.hipStars = byHip.size();
+    std::map<uint32_t, int> textOf = matchTextRows(byHip, text);
 
     // 1. One entry per HIP number: its primary record, distance and absolute magnitude.
     std::vector<Prepared> prepared;
     prepared.reserve(byHip.size());
-    const double matchCos = std::cos(3.0 * kArcsec);
     for (auto& [hip, records] : byHip) {
         std::sort(records.begin(), records.end(), [](const ZoneStar& a, const ZoneStar& b) { return a.component < b.component; });
         Prepared p;
         p.hip = hip;
         p.primary = records[0];
         p.resolved.assign(records.begin() + 1, records.end());
-        // V and B-V to 0.01 from the KStars text catalogue: the one star within 3" whose V
-        // agrees within the zone file's rounding.
-        int found = -1, candidates = 0;
-        textIndex.near(p.primary.dir, [&](uint32_t n) {
-            if (dot(text[n].dir, p.primary.dir) >= matchCos && std::fabs(text[n].vmag - p.primary.vmag) <= 0.06) {
-                found = static_cast<int>(n);
-                ++candidates;
-            }
-        });
-        if (candidates == 1) {
-            p.primary.vmag = text[found].vmag;
-            p.primary.bv = text[found].bv;
-            ++report.refinedFromKStars;
-        }
+        auto tm = textOf.find(hip);
+        if (tm != textOf.end()) p.text = tm->second;
+        // V and B-V of everything the record stands for: the primary and the components
+        // resolved under the same HIP number.
+        MagnitudeInput mi;
+        mi.hip = hip;
+        for (const ZoneStar& z : records) mi.zoneV.push_back(z.vmag);
+        mi.zoneBv = p.primary.bv;
+        mi.component = p.primary.component;
+        if (p.text >= 0) mi.text = &text[static_cast<size_t>(p.text)];
+        p.magnitude = chooseMagnitude(mi);
+        const double v = p.magnitude.v;
         p.spectral = spectralCode(p.primary.spectral);
         auto err = plxErr.find(hip);
         if (err == plxErr.end()) ++report.noParallaxError;
@@ -222,16 +290,18 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         if (usable) {
             double pc = 1000.0 / p.primary.parallaxMas;
             p.distanceLy = pc * kLyPerParsec;
-            p.absMag = p.primary.vmag + 5.0 + 5.0 * std::log10(p.primary.parallaxMas / 1000.0);
+            p.absMag = v + 5.0 + 5.0 * std::log10(p.primary.parallaxMas / 1000.0);
             ++report.usable;
-        } else if (p.primary.vmag < kNakedEyeLimit) {
+        } else if (v < kNakedEyeLimit) {
             double m;
             if (!absoluteMagnitudeOf(p.spectral, m)) {
                 ++report.droppedNakedEyeNoType;
+                report.dropped.push_back("HIP " + std::to_string(hip) + ": V " + std::to_string(v).substr(0, 4) +
+                                         ", no usable parallax and no spectral type to place it by");
                 continue;
             }
             p.absMag = m;
-            p.distanceLy = std::pow(10.0, (p.primary.vmag - m + 5.0) / 5.0) * kLyPerParsec;
+            p.distanceLy = std::pow(10.0, (v - m + 5.0) / 5.0) * kLyPerParsec;
             p.estimated = true;
             ++report.estimatedNakedEye;
         } else {
@@ -240,6 +310,9 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         }
         prepared.push_back(std::move(p));
     }
+
+    std::map<uint32_t, size_t> preparedOfHip;
+    for (size_t i = 0; i < prepared.size(); ++i) preparedOfHip[prepared[i].hip] = i;
 
     // 2. Positions, and the Sun as one more entry.
     std::vector<TreeStar> treeStars;
@@ -339,10 +412,10 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         r.y = static_cast<float>(pos.y);
         r.z = static_cast<float>(pos.z);
         r.absMag = fixed88(p.absMag);
-        r.colourBV = fixed88(p.primary.bv);
+        r.colourBV = fixed88(p.magnitude.bv);
         r.spectral = p.spectral;
         r.designation = p.hip;  // catalogue 0: "HIP n"
-        out.forDeepSky.push_back({p.primary.dir, p.distanceLy, p.primary.vmag});
+        out.forDeepSky.push_back({p.primary.dir, p.distanceLy, p.magnitude.v});
 
         // Extra names, in order of preference.
         StarExtraRecord e{};
@@ -398,10 +471,16 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         };
         std::vector<Comp> comps;
         std::set<char> used{p.primary.component ? p.primary.component : 'A'};
-        double modulus = p.absMag - p.primary.vmag;  // at the primary's distance
+        // Each component shines with its own light at the primary's distance: a zone record's
+        // V, or the V of a companion's own entry where it has one.
+        double modulus = p.absMag - p.magnitude.v;
+        auto ownV = [&](uint32_t other) {
+            auto e = preparedOfHip.find(other);
+            return e != preparedOfHip.end() ? prepared[e->second].magnitude.v : byHip[other][0].vmag + kZoneVStep / 2;
+        };
         for (const ZoneStar& z : p.resolved) {
             char letter = z.component ? z.component : 'B';
-            comps.push_back({letter, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+            comps.push_back({letter, spectralCode(z.spectral), z.vmag + kZoneVStep / 2 + modulus, z.dir});
             used.insert(letter);
             ++report.resolvedComponents;
         }
@@ -413,7 +492,7 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
                 if (used.count(z.component)) continue;
                 used.insert(z.component);
                 companionHips.insert(other);
-                comps.push_back({z.component, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+                comps.push_back({z.component, spectralCode(z.spectral), ownV(other) + modulus, z.dir});
                 ++report.letteredCompanions;
             }
         auto wc = wdsCompanions.find(p.hip);
@@ -425,7 +504,7 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
                 if (letter > 'Z') break;
                 used.insert(letter);
                 const ZoneStar& z = byHip[other][0];
-                comps.push_back({letter, spectralCode(z.spectral), z.vmag + modulus, z.dir});
+                comps.push_back({letter, spectralCode(z.spectral), ownV(other) + modulus, z.dir});
                 ++report.wdsCompanions;
             }
         auto wd = doubles.find(p.hip);
@@ -460,11 +539,108 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
     }
     out.crossIndex = std::move(cross);
 
-    // 4. The well-known stars, for the run's log.
+    // 4. The comparison with the sources, for the run's report: the V from the Sun that each
+    // record gives against the Hipparcos V, the zone files and the Tycho-based V; positions
+    // against the zone records and the KStars rows.
+    {
+        ResidualHistogram vsHipparcos, vsZone, vsTycho, bvHipparcos, bvZone;
+        std::vector<double> toZone, toText;
+        size_t rowsHipparcos = 0, rowsTycho = 0, matchedHipparcos = 0, matchedTycho = 0;
+        for (const TextStar& t : text) (t.hipparcos ? rowsHipparcos : rowsTycho)++;
+        std::map<uint32_t, const Prepared*> preparedOf;
+        for (const Prepared& p : prepared) preparedOf[p.hip] = &p;
+        for (uint32_t k = 0; k < out.stars.size(); ++k) {
+            if (k == catalog::kSunIndex) continue;
+            const StarRecord& r = out.stars[k];
+            const Prepared& p = *preparedOf.at(r.designation);
+            double v = apparentFromSun(r), bv = r.colourBV / 256.0;
+            std::vector<double> light{p.primary.vmag + kZoneVStep / 2};
+            for (const ZoneStar& z : p.resolved) light.push_back(z.vmag + kZoneVStep / 2);
+            vsZone.add(v - combinedMagnitude(light));
+            bvZone.add(bv - (p.primary.bv + kZoneBvStep / 2));
+            Vec3 dir = normalised({r.x, r.y, r.z});
+            toZone.push_back(angleBetween(dir, p.primary.dir) / kArcsec);
+            if (p.text < 0) continue;
+            const TextStar& t = text[static_cast<size_t>(p.text)];
+            toText.push_back(angleBetween(dir, t.dir) / kArcsec);
+            if (t.hipparcos) {
+                ++matchedHipparcos;
+                vsHipparcos.add(v - t.vmag);
+                bvHipparcos.add(bv - t.bv);
+            } else {
+                ++matchedTycho;
+                vsTycho.add(v - t.vmag);
+            }
+        }
+        char line[240];
+        std::snprintf(line, sizeof line,
+                      "KStars rows matched to catalogue stars: Hipparcos part %zu of %zu, Tycho part %zu of %zu "
+                      "(3\", at J2000 or at the Hipparcos epoch)",
+                      matchedHipparcos, rowsHipparcos, matchedTycho, rowsTycho);
+        report.magnitudes.push_back(line);
+        size_t bySource[static_cast<int>(MagnitudeSource::kCount)] = {};
+        size_t multiples = 0, multiplesHipparcos = 0;
+        for (const Prepared& p : prepared) {
+            ++bySource[static_cast<int>(p.magnitude.source)];
+            if (!p.resolved.empty()) {
+                ++multiples;
+                if (p.magnitude.source == MagnitudeSource::kHipparcos || p.magnitude.source == MagnitudeSource::kPublished)
+                    ++multiplesHipparcos;
+            }
+            if (!p.magnitude.caveat.empty())
+                report.caveats.push_back("HIP " + std::to_string(p.hip) + ": " + p.magnitude.caveat);
+        }
+        report.magnitudes.push_back("V and B-V taken from:");
+        for (int i = 0; i < static_cast<int>(MagnitudeSource::kCount); ++i) {
+            std::snprintf(line, sizeof line, "  %-52s %6zu", magnitudeSourceName(static_cast<MagnitudeSource>(i)),
+                          bySource[i]);
+            report.magnitudes.push_back(line);
+        }
+        std::snprintf(line, sizeof line,
+                      "multiples combined (records standing for several zone records): %zu, %zu with the entry's "
+                      "Hipparcos V, %zu summed from the components",
+                      multiples, multiplesHipparcos, multiples - multiplesHipparcos);
+        report.magnitudes.push_back(line);
+        report.magnitudes.push_back("V from the Sun - Hipparcos V:      " + vsHipparcos.text());
+        // How far the zone-only rules are from the Hipparcos V, where it is known to check them:
+        // the stars that take them (mostly fainter than 8) have nothing better in the sources.
+        ResidualHistogram summed, summedBv, component;
+        for (const Prepared& p : prepared) {
+            if (p.text < 0 || !text[static_cast<size_t>(p.text)].hipparcos) continue;
+            const TextStar& t = text[static_cast<size_t>(p.text)];
+            if (!p.resolved.empty()) {
+                std::vector<double> light{p.primary.vmag + kZoneVStep / 2};
+                for (const ZoneStar& z : p.resolved) light.push_back(z.vmag + kZoneVStep / 2);
+                summed.add(combinedMagnitude(light) - t.vmag);
+                summedBv.add(p.primary.bv + kZoneBvStep / 2 - t.bv);
+            } else if (p.primary.component >= 'B') {
+                component.add(p.primary.vmag + kZoneVStep / 2 - t.vmag);
+            }
+        }
+        report.magnitudes.push_back("  check of the rules: components summed - Hipparcos V:  " + summed.text());
+        report.magnitudes.push_back("  their primary's B-V - Hipparcos B-V:                 " + summedBv.text());
+        report.magnitudes.push_back("  a component alone under its number - Hipparcos V:    " + component.text());
+        report.magnitudes.push_back("V from the Sun - zone files:       " + vsZone.text());
+        report.magnitudes.push_back("V from the Sun - Tycho-based V:    " + vsTycho.text());
+        report.magnitudes.push_back("B-V - Hipparcos B-V:               " + bvHipparcos.text());
+        report.magnitudes.push_back("B-V - zone files:                  " + bvZone.text());
+        std::snprintf(line, sizeof line,
+                      "directions: to the zone records median %.3f\" (99%% %.3f\"), to the KStars rows median %.3f\" "
+                      "(99%% %.3f\")",
+                      percentile(toZone, 0.5), percentile(toZone, 0.99), percentile(toText, 0.5),
+                      percentile(toText, 0.99));
+        report.magnitudes.push_back(line);
+    }
+
+    // 5. The well-known stars (those the catalogue's tests check), for the run's log.
     const struct {
         uint32_t hip;
         const char* name;
-    } checks[] = {{32349, "Sirius"}, {91262, "Vega"}, {27989, "Betelgeuse"}, {11767, "Polaris"}, {71683, "Alpha Cen A"}};
+    } checks[] = {{32349, "Sirius"},     {30438, "Canopus"},   {69673, "Arcturus"},  {91262, "Vega"},
+                  {24436, "Rigel"},      {27989, "Betelgeuse"}, {11767, "Polaris"},   {71683, "Alpha Cen A"},
+                  {71681, "Alpha Cen B"}, {60718, "Acrux"},    {62434, "Mimosa"},    {61084, "Gacrux"},
+                  {36850, "Castor"},     {37826, "Pollux"},    {61941, "Porrima"},   {61932, "Muhlifain"},
+                  {13847, "Acamar"},     {8832, "Mesarthim"}};
     for (const auto& c : checks) {
         auto it = out.indexOfHip.find(c.hip);
         if (it == out.indexOfHip.end()) {
@@ -474,8 +650,9 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
         const StarRecord& r = out.stars[it->second];
         Vec3 v{r.x, r.y, r.z};
         char line[200];
-        std::snprintf(line, sizeof line, "%-12s HIP %6u index %6u  RA %8.3f Dec %+8.3f  %9.2f ly  M %+.2f  %s", c.name,
-                      c.hip, it->second, raOf(v), decOf(v), length(v), r.absMag / 256.0, spectralText(r.spectral).c_str());
+        std::snprintf(line, sizeof line, "%-12s HIP %6u index %6u  RA %8.3f Dec %+8.3f  %9.2f ly  M %+.2f  V %+.2f  B-V %+.2f  %s",
+                      c.name, c.hip, it->second, raOf(v), decOf(v), length(v), r.absMag / 256.0, apparentFromSun(r),
+                      r.colourBV / 256.0, spectralText(r.spectral).c_str());
         report.checks.push_back(line);
     }
     return out;
