@@ -366,8 +366,10 @@ StarCatalogue buildStars(const StarInputs& in, StarReport& report) {
             if (records[0].component < 'B') continue;
             double best = within;
             uint32_t primary = 0;
-            primaries.near(records[0].dir, [&](uint32_t n) {
-                double c = dot(byHip[primaryHips[n]][0].dir, records[0].dir);
+            // A named copy: structured bindings cannot be captured by every compiler we build with.
+            const Vec3 companion = records[0].dir;
+            primaries.near(companion, [&](uint32_t n) {
+                double c = dot(byHip[primaryHips[n]][0].dir, companion);
                 if (c >= best) {
                     best = c;
                     primary = primaryHips[n];
