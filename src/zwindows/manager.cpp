@@ -342,6 +342,19 @@ bool visit(int slot, draw::Surface* surface) {
     return true;
 }
 
+// The deepest, topmost node that is not closed and holds the point strictly inside, as the
+// frame's hit test finds it; the root when there is none.
+int hitTest(int px, int py) {
+    int found = rootSlot;
+    walk(rootSlot, [&found, px, py](int s) {
+        const NodeRecord& n = nodes[s];
+        if (n.flags & kClosed) return false;
+        if (!(n.flags & kTransparent) && pointerInside(n, px, py)) found = s;
+        return true;
+    });
+    return found;
+}
+
 // Step 1 of a routing pass, on one node: the close box and the drag of a title bar, the help
 // pick, and the pointer and button messages.
 void routeTo(int slot) {
@@ -727,6 +740,10 @@ void routePointer() {
     lastLeftDown = p.leftDown;
     lastPassTime = t;
     if (activeSlot != kNone) routeTo(activeSlot);
+    // The press goes to the node under the pointer where it is now: the last frame found it
+    // where the pointer was then, and a pointer moved and pressed between two frames would
+    // otherwise activate what it left.
+    if (p.leftDown) underSlot = hitTest(p.x, p.y);
     if (p.leftDown && underSlot != kNone && underSlot != activeSlot && !nodes[underSlot].doomed) {
         activate(underSlot);
         // The press that activates a node reaches it in the same pass: one click on a scroll

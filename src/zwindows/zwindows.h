@@ -32,8 +32,9 @@
 //   not answer, while the GUI is shown), routes the pointer and buttons to the active node: the
 //   close box, the drag by the title bar, the help pick, kPointerMove, kLeftHeld, kRightHeld,
 //   kLeftClick, kRightClick (which consume the input's pending click), and then a left press
-//   over another node makes that node active, raises it and its ancestors and routes the same
-//   pass to it, so the press that activates a node also reaches it. While the left button is held
+//   over another node (found where the pointer is now, not where the last frame saw it) makes
+//   that node active, raises it and its ancestors and routes the same pass to it, so the press
+//   that activates a node also reaches it. While the left button is held
 //   still the frame runs a routing pass every kRepeatInterval seconds once it has been held for
 //   kRepeatDelay, so a held scroll arrow keeps stepping without messages.
 // - sendCharacter(c) sends kCharacter to the active node; the window procedure calls it for typed

@@ -153,6 +153,20 @@ TEST_F(Manager, ThePressThatActivatesANodeAlsoReachesIt) {
     release();
 }
 
+TEST_F(Manager, APressRightAfterAMoveGoesWhereThePointerIsNow) {
+    const Node w = window("Quick", 100, 100, 200, 150);
+    const Node check = widget(w, "CHECK", "Fast", 10, 10, 80, 12);
+    moveTo(50, 50);
+    // Moved and clicked between two frames: the last frame saw the pointer elsewhere.
+    int x, y;
+    clientPoint(check, 5, 6, x, y);
+    headless::setPointer(x, y);
+    press();
+    release();
+    EXPECT_EQ(activeNode(), check);
+    EXPECT_EQ(sendTo(check, kCheckGet), 1);
+}
+
 TEST_F(Manager, ButtonMessagesGoToTheActiveNodeInItsClientCoordinates) {
     const Node w = window("Messages", 100, 100, 200, 150, kTitleBar | kVisible | kFilled | kWantsMoves);
     frame();
