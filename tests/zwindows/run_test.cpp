@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "platform/store.h"
 #include "program/lifecycle.h"
 #include "support/golden.h"
+#include "support/packwriter.h"
 #include "support/programfolder.h"
 #include "zwindows/viewer.h"
 #include "zwindows/widgets.h"
@@ -247,6 +249,28 @@ TEST_F(Run, TheSceneLocksNoStarThroughAWindowAndAnObjectLinkLocksOne) {
     ASSERT_EQ(run(), 0);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0], 0x128CE);
+}
+
+TEST_F(Run, WithoutTheCloseBoxTheStartEndsWithItsText) {
+    const std::string program = root + "/program";
+    std::filesystem::create_directories(program + "/data");
+    std::vector<packwriter::MemoryFile> files;
+    for (const packwriter::MemoryFile& f : programfolder::startupFiles())
+        if (f.name != "close.bmp") files.push_back(f);
+    ASSERT_EQ(packwriter::writeBytes(program + "/data/vyrex2.vfs", packwriter::buildOrDie(files)), "");
+    ASSERT_EQ(packwriter::writeBytes(program + "/data/catalog.vfs",
+                                     packwriter::buildOrDie(programfolder::shippedCatalogue())),
+              "");
+    static int exitCode;
+    exitCode = -1;
+    lifecycle::fatalWaitMilliseconds = 0;
+    lifecycle::setExitFunction([](int c) { exitCode = c; });
+    EXPECT_EQ(lifecycle::entry(("-c -l" + program).c_str()), 1);
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].caption, "Vyrex Fatal Error");
+    EXPECT_EQ(headless::messageBoxes()[0].text, "Can't init Z windows system.");
+    EXPECT_FALSE(zode::started());
 }
 
 }  // namespace
