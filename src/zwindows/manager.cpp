@@ -355,12 +355,19 @@ int hitTest(int px, int py) {
     return found;
 }
 
+// A node that is drawn: neither it nor an ancestor is closed.
+bool open(int slot) {
+    for (int s = slot, steps = 0; s != kNone && steps < kMaxNodes; s = nodes[s].parent, ++steps)
+        if (nodes[s].flags & kClosed) return false;
+    return true;
+}
+
 // Step 1 of a routing pass, on one node: the close box and the drag of a title bar, the help
-// pick, and the pointer and button messages.
+// pick, and the pointer and button messages. A node that is not drawn gets none of them.
 void routeTo(int slot) {
     NodeRecord& n = nodes[slot];
     input::PointerState& p = input::pointer;
-    if (n.flags & (kClosed | kTransparent) || !pointerInside(n, p.x, p.y)) return;
+    if (n.flags & kTransparent || !pointerInside(n, p.x, p.y) || !open(slot)) return;
     const Node node = handleOf(slot);
     const int px = p.x - n.screenX, py = p.y - n.screenY;
     if (n.flags & kTitleBar) {
@@ -525,18 +532,24 @@ Node createNode(Node parent, const char* className, const char* caption, int x, 
         if (!nodes[s].inUse) slot = s;
     if (slot == kNone) return kNoNode;
 
+    // The slot is taken before the object is made: a handler that makes nodes when its object
+    // is registered must not be handed the same slot.
+    NodeRecord& n = nodes[slot];
+    const uint32_t generation = n.generation;
+    n = NodeRecord{};
+    n.generation = generation;
+    n.lastChild = n.parent = n.firstChild = n.next = n.previous = kNone;
+    n.inUse = 1;
     const ClassRecord& c = classes[cls];
     int handler = c.object;
     if (c.kind == 0) {
         // Index 0 went to the root, the run's first object: 0 can only mean a failure here.
         handler = zode::registerObject(&c.request);
-        if (handler == 0) return kNoNode;
+        if (handler == 0) {
+            n.inUse = 0;
+            return kNoNode;
+        }
     }
-    NodeRecord& n = nodes[slot];
-    const uint32_t generation = n.generation;
-    n = NodeRecord{};
-    n.generation = generation;
-    n.lastChild = n.firstChild = n.next = n.previous = kNone;
     n.cls = cls;
     n.x = clampCoordinate(x);
     n.y = clampCoordinate(y);

@@ -416,6 +416,38 @@ TEST_F(Manager, NodesDestroyedByTheirHandlersDuringAPassAreFreedWhenItIsOver) {
     victim = kNoNode;
 }
 
+// A class whose object makes another node as soon as it is registered.
+Node madeInside = kNoNode;
+int32_t nestingProc(zode::Message* m) {
+    if (m->code == zode::kCreate && madeInside == kNoNode)
+        madeInside = createNode(kNoNode, "TESTWINDOW", "Inner", 0, 0, 10, 10, kVisible);
+    return 1;
+}
+
+TEST_F(Manager, ANodeMadeWhileAnotherNodesObjectIsRegisteredTakesASlotOfItsOwn) {
+    const zode::Request r{0, reinterpret_cast<const void*>(&nestingProc), zode::kDirect, nullptr};
+    ASSERT_GT(registerClass("NESTING", r), 0);
+    madeInside = kNoNode;
+    const Node outer = createNode(kNoNode, "NESTING", "Outer", 0, 0, 10, 10, kVisible);
+    ASSERT_NE(outer, kNoNode);
+    ASSERT_NE(madeInside, kNoNode);
+    EXPECT_NE(outer & (kMaxNodes - 1), madeInside & (kMaxNodes - 1));
+    EXPECT_STREQ(nodeCaption(outer), "Outer");
+    EXPECT_STREQ(nodeCaption(madeInside), "Inner");
+    // A node made active inside a closed window gets no pointer messages.
+    const Node w = window("Shut", 100, 100, 200, 150);
+    const Node inner = createNode(w, "TESTWINDOW", "", 10, 10, 80, 40, kVisible | kWantsMoves);
+    frame();
+    closeNode(w);
+    activateNode(inner);
+    seen().clear();
+    int x, y;
+    clientPoint(inner, 5, 6, x, y);
+    moveTo(x, y);
+    moveTo(x + 1, y);
+    EXPECT_EQ(zwtest::count(kPointerMove), 0);
+}
+
 TEST_F(Manager, HoldingTheButtonStillRepeatsTheRoutingPass) {
     const Node w = window("Held", 100, 100, 200, 150);
     frame();
