@@ -251,6 +251,28 @@ TEST_F(Run, TheSceneLocksNoStarThroughAWindowAndAnObjectLinkLocksOne) {
     EXPECT_EQ(locks[0], 0x128CE);
 }
 
+std::vector<intptr_t> topics;
+int32_t helpProc(zode::Message* m) {
+    if (m->code == kHelpPick) topics.push_back(m->a1);
+    return 1;
+}
+
+TEST_F(Run, AHelpPickEndedOffTheWindowsGivesNoTopic) {
+    topics.clear();
+    static int activeAtEnd = -1;
+    arrange = [] {
+        const zode::Request r{0, reinterpret_cast<const void*>(&helpProc), zode::kDirect, nullptr};
+        registerClass("ZHELPER", r);
+        setHelpHandler(createNode(kNoNode, "ZHELPER", "Help", 400, 300, 200, 150, kTitleBar | kVisible));
+        startHelpPick();
+    };
+    click(100, 100);  // empty sky
+    check = [] { activeAtEnd = helpPickActive(); };
+    ASSERT_EQ(run(), 0);
+    EXPECT_EQ(topics, (std::vector<intptr_t>{0xFFFF}));
+    EXPECT_EQ(activeAtEnd, 0);
+}
+
 TEST_F(Run, WithoutTheCloseBoxTheStartEndsWithItsText) {
     const std::string program = root + "/program";
     std::filesystem::create_directories(program + "/data");
