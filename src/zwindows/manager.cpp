@@ -77,6 +77,7 @@ bool sweepPending = false;
 
 uint32_t presses = 0;
 int lastLeftDown = 0;
+bool pressOnWindow = false;  // the left button went down over a window, not the sky
 double pressTime = 0, lastPassTime = 0;  // seconds of the program's running time
 
 Node handleOf(int slot) {
@@ -441,6 +442,7 @@ void resetState() {
     busy = 0;
     sweepPending = false;
     lastLeftDown = 0;
+    pressOnWindow = false;
 }
 
 }  // namespace
@@ -749,6 +751,7 @@ void routePointer() {
     if (p.leftDown && !lastLeftDown) {
         ++presses;
         pressTime = t;
+        pressOnWindow = hitTest(p.x, p.y) != rootSlot;
     }
     lastLeftDown = p.leftDown;
     lastPassTime = t;
@@ -763,6 +766,11 @@ void routePointer() {
         // arrow, a link or a close box acts, and a drag holds the point where it was pressed.
         if (activeSlot == underSlot) routeTo(activeSlot);
     }
+    // A click that began or ended on a window is the windows' even when no node took it (a
+    // closed window's close box, a press dragged off a button, a release over a window): left
+    // for the scene it would lock the star behind.
+    if (!p.leftDown && p.leftClick && (pressOnWindow || hitTest(p.x, p.y) != rootSlot)) input::takeLeftClick();
+    if (!p.leftDown) pressOnWindow = false;
 }
 
 void sendCharacter(int character) {

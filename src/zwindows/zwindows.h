@@ -34,9 +34,11 @@
 //   kLeftClick, kRightClick (which consume the input's pending click), and then a left press
 //   over another node (found where the pointer is now, not where the last frame saw it) makes
 //   that node active, raises it and its ancestors and routes the same pass to it, so the press
-//   that activates a node also reaches it. While the left button is held
-//   still the frame runs a routing pass every kRepeatInterval seconds once it has been held for
-//   kRepeatDelay, so a held scroll arrow keeps stepping without messages.
+//   that activates a node also reaches it. A click that began or ended over a window is taken
+//   from the input even when no node took it, so the scene never locks the star behind a window
+//   for it. While the left button is held still the frame runs a routing pass every
+//   kRepeatInterval seconds once it has been held for kRepeatDelay, so a held scroll arrow keeps
+//   stepping without messages.
 // - sendCharacter(c) sends kCharacter to the active node; the window procedure calls it for typed
 //   characters while input::editHasKeyboard is set (an EDIT holds the keyboard while it is
 //   active).

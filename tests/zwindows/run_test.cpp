@@ -251,6 +251,44 @@ TEST_F(Run, TheSceneLocksNoStarThroughAWindowAndAnObjectLinkLocksOne) {
     EXPECT_EQ(locks[0], 0x128CE);
 }
 
+TEST_F(Run, AClickThatBeganOrEndedOnAWindowLocksNoStarBehindIt) {
+    static std::vector<int32_t> locks;
+    static bool closed = false;
+    static Node closer = kNoNode;
+    locks.clear();
+    const auto recordLock = [] { locks.push_back(camera::activeCamera()->lock); };
+    arrange = [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera lookAt 128ce");  // Sirius in the middle of the picture
+        console::consoleExecute("camera lock f8fc");
+        const zode::Request r{0, reinterpret_cast<const void*>(&formProc), zode::kDirect, nullptr};
+        registerClass("ZDEMO", r);
+        // Its close box right over Sirius.
+        closer = createNode(kNoNode, "ZDEMO", "Closer", 320 + 8 - 100, 240 - 8, 100, 80, kTitleBar | kFilled | kVisible);
+        createNode(kNoNode, "ZDEMO", "Other", 400, 300, 200, 150, kTitleBar | kFilled | kVisible);
+    };
+    click(320, 240);  // the close box
+    script.push_back({320, 240, 0, 0, [recordLock] {
+        closed = (nodeFlags(closer) & kClosed) != 0;
+        recordLock();
+    }});
+    // Pressed on a window, released on the sky over Sirius.
+    script.push_back({500, 400, WM_LBUTTONDOWN});
+    script.push_back({320, 240, WM_LBUTTONUP});
+    script.push_back({320, 240, 0, 0, recordLock});
+    // Pressed on the sky, released over a window, then back over Sirius.
+    script.push_back({100, 100, WM_LBUTTONDOWN});
+    script.push_back({500, 400, WM_LBUTTONUP});
+    script.push_back({320, 240, WM_MOUSEMOVE});
+    script.push_back({320, 240, 0, 0, recordLock});
+    // A plain click on Sirius locks it.
+    click(320, 240);
+    script.push_back({320, 240, 0, 0, recordLock});
+    ASSERT_EQ(run(), 0);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(locks, (std::vector<int32_t>{0xF8FC, 0xF8FC, 0xF8FC, 0x128CE}));
+}
+
 std::vector<intptr_t> topics;
 int32_t helpProc(zode::Message* m) {
     if (m->code == kHelpPick) topics.push_back(m->a1);
