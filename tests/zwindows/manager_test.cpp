@@ -198,6 +198,34 @@ TEST_F(Manager, ButtonMessagesGoToTheActiveNodeInItsClientCoordinates) {
     EXPECT_EQ(input::pointer.leftClick, 1);
 }
 
+TEST_F(Manager, AWindowsFillLeavesOutOnlyWhatItsChildrenPaintOver) {
+    const Node w = window("Covers", 50, 50, 300, 200);
+    setFaceColour(w, 0x00112233u);
+    const Node list = widget(w, "LIST", "", 10, 10, 80, 60);             // filled: paints its own
+    const Node hidden = widget(w, "LIST", "", 100, 10, 80, 60);          // closed: the window's face
+    closeNode(hidden);
+    const Node bare = createNode(w, "TESTWINDOW", "Bare", 10, 80, 100, 60, kVisible | kFilled | kTitleBar);
+    const Node empty = createNode(w, "TESTWINDOW", "", 190, 10, 80, 60, kVisible);  // not filled
+    activateNode(w);
+    draw::clear(surface, 0x00FF00FFu);
+    frame();
+    auto inside = [](Node n, int dx, int dy) {
+        const Rect r = nodeRect(n);
+        return std::pair<int, int>{r.x + dx, r.y + dy};
+    };
+    auto at = [&](std::pair<int, int> p) { return pixel(p.first, p.second); };
+    EXPECT_EQ(at(inside(list, 20, 30)), colours().listFace);
+    EXPECT_EQ(at(inside(hidden, 20, 30)), 0x00112233u);
+    EXPECT_EQ(at(inside(empty, 20, 30)), 0x00112233u);
+    // A title bar without a frame leaves the outer ring to the window's fill.
+    EXPECT_EQ(at(inside(bare, 0, 30)), 0x00112233u);
+    EXPECT_EQ(at(inside(bare, 20, 30)), colours().face);
+    // Nothing of what lay there before the frame shows inside the window.
+    const Rect c = clientRect(w);
+    for (int y = c.y; y < c.y + c.height; ++y)
+        for (int x = c.x; x < c.x + c.width; ++x) ASSERT_NE(pixel(x, y), 0x00FF00FFu) << x << "," << y;
+}
+
 TEST_F(Manager, ThePointerOverAWindowIsSetByTheFrameAndClearedWhileTheGuiIsHidden) {
     window("Over", 100, 100, 200, 150);
     moveTo(50, 50);
