@@ -286,7 +286,8 @@ double now() { return timer::secondsSinceProgramStart(); }
 // A rectangle that a child paints over whole later in the same frame, so its parent's fill can
 // leave it out: a child that is shown and filled, and has either no title bar or a frame around
 // it (the title bar, the frame and the fill then cover its outer rectangle). A dragged child moves
-// at its own visit and is not counted.
+// at its own visit and is not counted. A handler that closes or moves such a child while the
+// nodes before it paint leaves the parent's face out of the child's old place for that frame.
 struct Cover {
     int left, top, right, bottom;
 };
