@@ -9,6 +9,7 @@
 #include "navigation/camera.h"
 #include "render/render.h"
 #include "video/video.h"
+#include "zwindows/zwindows.h"
 
 namespace input {
 
@@ -167,9 +168,12 @@ void wheel(int delta) {
 // Signed delta in the high word of wParam.
 int wheelDelta(uintptr_t wParam) { return static_cast<int16_t>(static_cast<uint16_t>(wParam >> 16)); }
 
-// While the GUI is shown, the toolbar and then the in-scene windows route the pointer and the
-// buttons before the default handling; neither is part of the program.
-intptr_t routeAndDefault(const Message& msg) { return defaultWindowProc(msg); }
+// While the GUI is shown, the toolbar (not part of the program) and then the in-scene windows
+// route the pointer and the buttons before the default handling.
+intptr_t routeAndDefault(const Message& msg) {
+    if (app::guiVisible) zwindows::routePointer();
+    return defaultWindowProc(msg);
+}
 
 }  // namespace
 
@@ -221,9 +225,9 @@ intptr_t windowMessage(const Message& msg) {
         }
         case WM_CHAR: {
             const int ch = static_cast<int>(msg.wParam);
-            // An edit field that has the keyboard takes the character from the in-scene windows.
             if (consoleHasKeyboard) console::consoleKey(ch);
-            else if (!editHasKeyboard) zode::broadcast(zode::kEventChar, ch, msg.lParam);
+            else if (editHasKeyboard) zwindows::sendCharacter(ch);
+            else zode::broadcast(zode::kEventChar, ch, msg.lParam);
             return 0;
         }
         case WM_LBUTTONDOWN: press(pointer.leftDown, pointer.leftClick); break;

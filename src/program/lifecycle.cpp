@@ -25,6 +25,7 @@
 #include "vfs/vfs.h"
 #include "video/splash.h"
 #include "video/video.h"
+#include "zwindows/zwindows.h"
 
 namespace lifecycle {
 
@@ -123,8 +124,8 @@ struct StartStep {
 
 // The start-up sequence, in order; the shutdown runs the stops of the steps that started, from
 // the last to the first. The steps between the splash's begin and end advance its bar. The
-// in-scene windows (after the console), the plug-ins and the toolbar (after them) and the panels
-// (after the cameras) are not part of the program and have no steps.
+// plug-ins and the toolbar (after the in-scene windows) and the panels (after the cameras) are
+// not part of the program and have no steps.
 const StartStep kSteps[] = {
     {"log channels and header", startLog, logc::closeChannels, nullptr},
     {"marker list", markers::markerStart, markers::markerStop, nullptr},
@@ -139,6 +140,7 @@ const StartStep kSteps[] = {
     {"input", input::startInput, input::stopInput, nullptr, true},
     {"catalogues", catalog::catalogLoad, catalog::catalogClose, "Can't find default catalogs.", true},
     {"console", console::consoleStart, console::consoleStop, "Can't init console.", true},
+    {"Z windows system", zwindows::start, zwindows::stop, "Can't init Z windows system.", true},
     // The renderers load their sprites, font and tree index and add their layers to the scene
     // before the cameras' step sets the first camera's mode.
     {"renderers", render::start, render::stop, nullptr},
@@ -249,8 +251,14 @@ int mainLoop() {
             timer::tickTimer();
             camera::cameraFrame();   // motion, journeys, the view lock
             render::sceneFrame();    // the scene, rebuilt when asked and drawn every frame
-            // With the GUI shown the in-scene windows and then the toolbar would draw here.
+            // With the GUI shown the in-scene windows, then the toolbar (not part of the program).
+            if (app::guiVisible) zwindows::drawFrame();
+            else zwindows::hiddenFrame();
             console::consoleFrame();
+            // A help pick ended by a press over neither a window nor the toolbar: no topic.
+            if (!input::pointerOverWindow && !input::pointerOverToolbar && zwindows::helpPickActive() &&
+                input::pointer.leftDown)
+                zwindows::endHelpPick(0xFFFF);
             zode::broadcast(zode::kEventFrame);
             video::present();
         }
