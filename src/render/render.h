@@ -35,6 +35,7 @@ void catalogueChanged();
 // Counts of the lists, for the console's render status.
 struct ListCounts {
     int sky, stars, deepSky, texts, lines, spots, nebulaPoints;
+    int local;  // rList: the local-space view's draw list (0 outside that view)
 };
 ListCounts listCounts();
 
