@@ -1,7 +1,6 @@
 // Deep-sky objects in the sky: their collection by type and magnitude, their labels, and their
 // drawing as symbols or as sampled bitmaps.
 #include <cmath>
-#include <cstdio>
 
 #include "catalog/catalog.h"
 #include "render/nebulae.h"
@@ -133,7 +132,7 @@ void collectDeepSkyLabels() {
         TextEntry& t = *l.texts.add();
         t.point = {e.dir.x + kLabelOffset, e.dir.y + kLabelOffset, e.dir.z};
         t.colour = kLabelColour;
-        std::snprintf(t.text, sizeof t.text, "%s", name);
+        copyText(t.text, sizeof t.text, name);
         addSkyItem(kSkyText, index, item.distance);
     }
 }

@@ -274,7 +274,7 @@ void collectLocalLabels() {
         TextEntry& t = *l.texts.add();
         t.point = {point.x + kLabelOffset, point.y + kLabelOffset, point.z};
         t.colour = kLabelColour;
-        std::snprintf(t.text, sizeof t.text, "%s", name);
+        copyText(t.text, sizeof t.text, name);
         addSkyItem(kSkyText, at, item.distance);
     }
 }

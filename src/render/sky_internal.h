@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "navigation/camera.h"
@@ -16,6 +17,13 @@ namespace render {
 inline int truncToInt(double v) {
     if (!(v == v)) return 0;
     return static_cast<int>(std::clamp(v, -2.0e9, 2.0e9));
+}
+// Copies a name into a text entry's buffer, cut to fit and always terminated (no formatting on
+// the rebuild's path).
+inline void copyText(char* out, size_t capacity, const char* text) {
+    size_t n = 0;
+    for (; text[n] != 0 && n + 1 < capacity; ++n) out[n] = text[n];
+    out[n] = 0;
 }
 // A ramp intensity kept within the ramp: a computed level past either end takes that end.
 inline uint8_t rampLevel(double v) { return static_cast<uint8_t>(std::clamp(truncToInt(v), 0, 255)); }
