@@ -84,8 +84,11 @@ protected:
             render::attachNebula(slot, nullptr, 0, nullptr, 0, draw::kXrgb8888);
         RenderFixture::TearDown();
     }
+    // The slot reads the bytes in place: the model is kept here while it is installed.
+    ModelBytes installed{1.0};
     void install(const ModelBytes& m) {
-        ASSERT_EQ(render::attachNebula(0, m.bytes.data(), m.bytes.size(), colours.data(), colours.size(),
+        installed = m;
+        ASSERT_EQ(render::attachNebula(0, installed.bytes.data(), installed.bytes.size(), colours.data(), colours.size(),
                                        draw::kXrgb8888),
                   1);
     }
