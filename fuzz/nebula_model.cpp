@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     c.flags = camera::kFlagDeepSky | camera::kFlagDeepSkyTexture;
     c.lock = c.vLock = -1;
     // Far (a sheet), near (in depth), inside the model, and the local chart round it.
-    const Vector3 places[] = {{0, 0, 0}, {0, 0, 900}, {3, -2, 1001}};
+    const Vector3 places[] = {{0, 0, 0}, {0, 0, 500}, {3, -2, 1001}};
     for (const Vector3& p : places) {
         c.IPos = p;
         c.mode = camera::kModeInterstellar;
