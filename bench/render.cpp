@@ -1,7 +1,8 @@
 // Sky renderer speed: list rebuilds at several places with the staged catalogue, whole frames at
 // 1920 × 1080 against the clear-and-present baseline of the same run, a journey's frame rate,
-// and rebuilds over synthetic catalogues of up to 2,000,000 stars built by the import tool's
-// octree code.
+// rebuilds over synthetic catalogues of up to 2,000,000 stars built by the import tool's octree
+// code, and the galaxy, the Orion Nebula's model in depth, the deep-sky rebuild and the local
+// chart.
 //
 // Run from the build folder: bench/bench_render (the staged packs are found through
 // VYREX_STAGE_DIR). Frame benchmarks report `ratio` (wall clock) and `cpuRatio` (thread CPU
@@ -292,11 +293,142 @@ void BM_RebuildSynthetic(benchmark::State& state) {
     catalog::catalogLoad();
 }
 
+// ---- Deep sky, galaxy, nebulae, local space ------------------------------------------------------
+
+// The active camera at `position`, looking at `target`, with the given switches; lists built.
+CameraRecord& placeActive(const Vector3& position, int32_t target, uint32_t flags, int32_t mode) {
+    CameraRecord& c = camera::editActive();
+    c = camera::defaultRecord();
+    c.IPos = position;
+    c.flags = flags;
+    c.mode = camera::kModeInterstellar;
+    c.lock = c.vLock = -1;
+    if (target >= 0) camera::lookAt(target);
+    c.mode = mode;
+    return c;
+}
+
+// Draws and presents the active camera's scene until the benchmark stops; ratios to the baseline.
+void frames(benchmark::State& state) {
+    app::pointerDrawn = 0;
+    CameraRecord& active = camera::editActive();
+    const double wall = wallNow(), cpu = cpuNow();
+    int64_t n = 0;
+    for (auto _ : state) {
+        active.lockBlink = 0;
+        render::drawScene(*video::state.drawing, video::state.centreX, video::state.centreY);
+        video::present();
+        benchmark::ClobberMemory();
+        ++n;
+    }
+    if (baselineSeconds > 0) state.counters["ratio"] = (wallNow() - wall) / n / baselineSeconds;
+    if (baselineCpuSeconds > 0) state.counters["cpuRatio"] = (cpuNow() - cpu) / n / baselineCpuSeconds;
+    const render::ListCounts c = render::listCounts();
+    state.counters["items"] = c.sky;
+    state.counters["spots"] = c.spots;
+    state.counters["nebulaPoints"] = c.nebulaPoints;
+    state.counters["deepSky"] = c.deepSky;
+}
+
+// Star indices of the shipped catalogue (data/crossindex.tsv).
+constexpr int32_t kKausAustralis = 0x16528, kSirius = 0x128CE;
+
+constexpr uint32_t kGalaxyTextured = camera::kFlagGalaxy | camera::kFlagGalaxyTexture;
+const Vector3 kGalacticCentre{-144.498344, -24545.790404, -13471.57354};
+
+// The galaxy textured from the Sun towards Sagittarius, and from 60,000 ly above the galactic
+// centre looking down on the whole disc (at the pulsar nearest the centre).
+void BM_GalaxyFrame(benchmark::State& state) {
+    if (!setUp()) return state.SkipWithError("no set-up");
+    Vector3 n = vmath::cross({-0.005161, -0.876635, -0.481128}, {-0.49503, 0.419812, -0.759605});
+    vmath::normalize(n);
+    if (state.range(0) == 0) {
+        state.SetLabel("sun");
+        placeActive({0, 0, 0}, kKausAustralis, kGalaxyTextured, camera::kModeInterstellar);
+    } else {
+        state.SetLabel("above60000");
+        placeActive(vmath::operator+(kGalacticCentre, vmath::operator*(n, 60000.0)), 0x1000c20, kGalaxyTextured,
+                    camera::kModeInterstellar);
+    }
+    render::buildScene(camera::editActive());
+    frames(state);
+}
+
+// 100 ly from the Orion Nebula on the line from the Sun, looking at it: its model in depth, with
+// the stars.
+Vector3 nearOrionNebula(int32_t& nebula) {
+    nebula = -1;
+    for (uint32_t i = 0; i < catalog::deepSkyCount(); ++i) {
+        catalog::DeepSkyRecord r;
+        if (catalog::readDeepSky(i, r) && r.type == catalog::kNebula && r.name == 0x0D000005) {
+            nebula = static_cast<int32_t>(catalog::kDeepSkyBase + i);
+            const Vector3 p{r.x, r.y, r.z};
+            return vmath::operator*(p, 1.0 - 100.0 / std::sqrt(vmath::lengthSquared(p)));
+        }
+    }
+    return {};
+}
+
+constexpr uint32_t kOrionFlags = camera::kFlagStars | camera::kFlagDeepSky | camera::kFlagDeepSkyTexture;
+
+void BM_OrionNebulaFrame(benchmark::State& state) {
+    if (!setUp()) return state.SkipWithError("no set-up");
+    int32_t nebula;
+    const Vector3 at = nearOrionNebula(nebula);
+    if (nebula < 0) return state.SkipWithError("no M 42");
+    placeActive(at, nebula, kOrionFlags, camera::kModeInterstellar);
+    render::buildScene(camera::editActive());
+    frames(state);
+}
+
+void BM_OrionNebulaRebuild(benchmark::State& state) {
+    if (!setUp()) return state.SkipWithError("no set-up");
+    int32_t nebula;
+    const Vector3 at = nearOrionNebula(nebula);
+    if (nebula < 0) return state.SkipWithError("no M 42");
+    const CameraRecord c = placeActive(at, nebula, kOrionFlags, camera::kModeInterstellar);
+    for (auto _ : state) render::buildScene(c);
+    state.counters["nebulaPoints"] = render::listCounts().nebulaPoints;
+}
+
+// Every deep-sky type, the models, the labels: the deep-sky layers' rebuild at the Sun.
+void BM_DeepSkyRebuild(benchmark::State& state) {
+    if (!setUp()) return state.SkipWithError("no set-up");
+    CameraRecord c = cameraAt({0, 0, 0});
+    c.flags = camera::kFlagDeepSky | camera::kFlagDeepSkyTexture | camera::kFlagLabels;
+    for (auto _ : state) render::buildScene(c);
+    const render::ListCounts n = render::listCounts();
+    state.counters["deepSky"] = n.deepSky;
+    state.counters["nebulaPoints"] = n.nebulaPoints;
+    state.counters["texts"] = n.texts;
+}
+
+// The local chart of 50 ly round the Sun: with the default switches (stars, no labels), and with
+// the labels and deep-sky objects on.
+void BM_LocalChartFrame(benchmark::State& state) {
+    if (!setUp()) return state.SkipWithError("no set-up");
+    const bool labels = state.range(0) == 1;
+    state.SetLabel(labels ? "labels" : "default");
+    CameraRecord& c = placeActive({0, 0, 0}, kSirius,
+                                  labels ? camera::kDefaultFlags | camera::kFlagLabels | camera::kFlagDeepSky
+                                         : camera::kDefaultFlags,
+                                  camera::kModeLocalSpace);
+    c.vradius = 50.0;
+    render::buildScene(c);
+    frames(state);
+    state.counters["rList"] = render::listCounts().local;
+}
+
 BENCHMARK(BM_ClearAndPresent)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rebuild)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JourneyToVega)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_RebuildSynthetic)->Arg(125000)->Arg(500000)->Arg(2000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GalaxyFrame)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OrionNebulaFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OrionNebulaRebuild)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepSkyRebuild)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LocalChartFrame)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -211,7 +211,7 @@ void showRenderStatus(const Argument&) {
     consolePrint("\nbodyList:%d", 0);  // no star system has bodies to count
     consolePrint(" [%d|%d|%d]", camera::rebuildSky, camera::lockChanged, camera::systemReload);
     consolePrint("\nSkyList:%d,", n.sky);
-    consolePrint(" rList:%d", 0);  // nor has local space a list
+    consolePrint(" rList:%d", n.local);
 }
 
 void showRunTime(const Argument&) {

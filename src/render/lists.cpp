@@ -1,7 +1,7 @@
 // Storage of the render lists, their counts and the far-to-near sort.
 #include "render/lists.h"
 
-#include <utility>
+#include <cstring>
 
 #include "render/render.h"
 
@@ -21,50 +21,89 @@ void resetLists() {
     storage.lines.count = 0;
     storage.spots.count = 0;
     storage.nebulaPoints.count = 0;
+    storage.local.count = 0;
 }
 
-constexpr int kInsertionSortLength = 16;
+namespace {
 
-// Hoare partition around the middle item's key. The part that is not recursed into is handled
-// by the loop; recursing into the smaller part keeps the stack within log2(count) levels for
-// any input, and the order produced is the same as with any other choice of part, since the
-// two parts are sorted independently.
+SkyListItem scratch[kSkyListCapacity];  // the radix sort's second buffer
+
+// The distance's bits as an unsigned key in the same order (negative values, which no collector
+// makes, and NaNs sort without undefined behaviour, at the ends).
+uint64_t orderKey(double d) {
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
+}
+
+constexpr int kShortList = 64;  // shorter lists: insertion sort
+
+}  // namespace
+
+// A least-significant-digit radix sort on the key bits, 8 bits a pass, skipping the passes in
+// which every key has the same digit: a rebuild sorts tens of thousands of items (a nebula model
+// alone gives up to 131,072), which a comparison sort pays for in mispredicted branches. Among
+// equal distances the item added later comes first, so that it is drawn last: a label over the
+// object it names.
 void sortSkyItems(SkyListItem* items, int count) {
-    int lo = 0, hi = count - 1;
-    while (hi - lo >= kInsertionSortLength) {
-        const double pivot = items[lo + (hi - lo) / 2].distance;
-        int i = lo - 1, j = hi + 1;
-        for (;;) {
-            do ++i; while (items[i].distance < pivot);
-            do --j; while (items[j].distance > pivot);
-            if (i >= j) break;
-            std::swap(items[i], items[j]);
+    if (count < 2) return;
+    // A longer array than the scratch holds (only tests make one) takes the comparison sort.
+    if (count > kSkyListCapacity) return sortByKey(items, count, &SkyListItem::distance);
+    if (count < kShortList) {
+        for (int i = 1; i < count; ++i) {
+            const SkyListItem item = items[i];
+            int k = i - 1;
+            while (k >= 0 && items[k].distance >= item.distance) {
+                items[k + 1] = items[k];
+                --k;
+            }
+            items[k + 1] = item;
         }
-        // [lo, j] and [j + 1, hi]
-        if (j - lo < hi - j) {
-            sortSkyItems(items + lo, j - lo + 1);
-            lo = j + 1;
+        return;
+    }
+    uint32_t histogram[8][256] = {};
+    for (int i = 0; i < count; ++i) {
+        const uint64_t key = orderKey(items[i].distance);
+        for (int d = 0; d < 8; ++d) ++histogram[d][(key >> (8 * d)) & 0xFF];
+    }
+    SkyListItem* from = items;
+    SkyListItem* to = scratch;
+    bool reversed = false;  // the first pass taken reads the items last to first
+    for (int d = 0; d < 8; ++d) {
+        uint32_t* h = histogram[d];
+        bool trivial = false;
+        for (int b = 0; b < 256; ++b)
+            if (h[b] == static_cast<uint32_t>(count)) trivial = true;
+        if (trivial) continue;
+        uint32_t offset = 0;
+        for (int b = 0; b < 256; ++b) {
+            const uint32_t n = h[b];
+            h[b] = offset;
+            offset += n;
+        }
+        const int shift = 8 * d;
+        if (!reversed) {
+            for (int i = count - 1; i >= 0; --i) to[h[(orderKey(from[i].distance) >> shift) & 0xFF]++] = from[i];
+            reversed = true;
         } else {
-            sortSkyItems(items + j + 1, hi - j);
-            hi = j;
+            for (int i = 0; i < count; ++i) to[h[(orderKey(from[i].distance) >> shift) & 0xFF]++] = from[i];
         }
+        std::swap(from, to);
     }
-    // Short parts: insertion sort, cheaper than partitioning a handful of items.
-    for (int i = lo + 1; i <= hi; ++i) {
-        const SkyListItem item = items[i];
-        int k = i - 1;
-        while (k >= lo && items[k].distance > item.distance) {
-            items[k + 1] = items[k];
-            --k;
-        }
-        items[k + 1] = item;
+    if (!reversed) {
+        // Every key equal: later items first, as above.
+        for (int i = 0, k = count - 1; i < k; ++i, --k) std::swap(items[i], items[k]);
+        return;
     }
+    if (from != items) std::memcpy(items, from, sizeof(SkyListItem) * static_cast<size_t>(count));
 }
+
+void sortLocalItems(LocalItem* items, int count) { sortByKey(items, count, &LocalItem::key); }
 
 ListCounts listCounts() {
     return {storage.sky.count,   storage.stars.count, storage.deepSky.count,
             storage.texts.count, storage.lines.count, storage.spots.count,
-            storage.nebulaPoints.count};
+            storage.nebulaPoints.count, storage.local.count};
 }
 
 int32_t skyListObject(int index) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "base/vecmath.h"
 #include "render/scene.h"
@@ -113,13 +114,28 @@ static_assert(offsetof(NebulaPoint, colour) == 24 && offsetof(NebulaPoint, size)
 
 constexpr int kSkyListCapacity = 116000;
 constexpr int kStarListCapacity = 116000;
-constexpr int kDsmListCapacity = 2048;
+// Room for every object of the shipped deep-sky catalogue (4,809, of which 3,217 pulsars that no
+// magnitude test holds back): with fewer, the objects last in catalogue order (the nebulae) would
+// be cut off whenever every type is shown.
+constexpr int kDsmListCapacity = 8192;
 constexpr int kTextListCapacity = 2560;
 // Markers are at most 128; an arrow is 3 lines and a mark 2, so 384 would do. The local-space
 // view's axes and sphere use this list too.
 constexpr int kLineListCapacity = 4096;
 constexpr int kSpotListCapacity = 16384;
 constexpr int kNeb3dListCapacity = 131072;
+
+// One record of the local-space view's draw list (rList), one per SkyList item, re-made every
+// frame: the item's point in camera space (a line: both ends) and its squared distance from the
+// eye, 2·vradius behind the camera's position, by which the list is sorted far to near.
+struct LocalItem {
+    int32_t kind;     // SkyKind of the item
+    uint32_t entry;   // index into the list of that kind
+    double key;       // squared eye distance, ly² (a line: of its midpoint)
+    Vector3 a, b;     // camera-space point, ly; b is a line's second end
+};
+static_assert(sizeof(LocalItem) == 64);
+static_assert(offsetof(LocalItem, key) == 8 && offsetof(LocalItem, a) == 16 && offsetof(LocalItem, b) == 40);
 
 // ---- The lists ----------------------------------------------------------------------------------
 
@@ -142,9 +158,10 @@ struct SkyLists {
     FixedList<LineEntry, kLineListCapacity> lines;
     FixedList<SpotEntry, kSpotListCapacity> spots;
     FixedList<NebulaPoint, kNeb3dListCapacity> nebulaPoints;
+    FixedList<LocalItem, kSkyListCapacity> local;  // rList: the SkyList as local space draws it
 };
 
-// The program's lists (static storage: about 14 MB, touched only as far as they are filled).
+// The program's lists (static storage: about 19 MB, touched only as far as they are filled).
 SkyLists& lists();
 void resetLists();
 
@@ -157,8 +174,47 @@ inline bool addSkyItem(SkyKind kind, int entry, double distance) {
     return true;
 }
 
-// Sorts items[0..count) ascending by distance: Hoare partition around the middle item's key.
-// Equal keys keep no defined order.
+// Sorts items[0..count) ascending by the double member `key`: Hoare partition around the middle
+// item's key, short parts by insertion. Equal keys keep no defined order.
+template <typename T>
+void sortByKey(T* items, int count, double T::*key) {
+    constexpr int kInsertionSortLength = 16;  // shorter parts: cheaper than partitioning them
+    int lo = 0, hi = count - 1;
+    while (hi - lo >= kInsertionSortLength) {
+        const double pivot = items[lo + (hi - lo) / 2].*key;
+        int i = lo - 1, j = hi + 1;
+        for (;;) {
+            do ++i; while (items[i].*key < pivot);
+            do --j; while (items[j].*key > pivot);
+            if (i >= j) break;
+            std::swap(items[i], items[j]);
+        }
+        // [lo, j] and [j + 1, hi]. Recursing into the smaller part keeps the stack within
+        // log2(count) levels for any input; the parts are sorted independently, so the order
+        // produced does not depend on which part is recursed into.
+        if (j - lo < hi - j) {
+            sortByKey(items + lo, j - lo + 1, key);
+            lo = j + 1;
+        } else {
+            sortByKey(items + j + 1, hi - j, key);
+            hi = j;
+        }
+    }
+    for (int i = lo + 1; i <= hi; ++i) {
+        const T item = items[i];
+        int k = i - 1;
+        while (k >= lo && items[k].*key > item.*key) {
+            items[k + 1] = items[k];
+            --k;
+        }
+        items[k + 1] = item;
+    }
+}
+
+// The SkyList ascending by distance, for the draw from the far end; among equal distances the
+// item added later comes first (it is drawn over the others). Any count up to the SkyList's.
 void sortSkyItems(SkyListItem* items, int count);
+// The local view's rList ascending by its eye distance (sortByKey).
+void sortLocalItems(LocalItem* items, int count);
 
 }  // namespace render

@@ -1,11 +1,14 @@
 // The renderer: the render lists and the scene composed from its layers (scene.h), the star
-// field with its labels, the sprites and the line font.
+// field with its labels, the deep-sky objects with theirs, the galaxy, the 3D nebula models, the
+// local-space chart, the sprites and the line font.
 //
 // Contract.
 // - start() is the renderers' start-up step: it empties the lists, indexes the catalogue's star
-//   tree, loads the sprites and the line font from the packs and adds the renderer's own layers
-//   (stars, star labels) to the scene. stop() takes them out again. Both return or do nothing
-//   else; start returns 1 (a missing sprite or font is drawn without, not fatal).
+//   tree, loads the sprites, the line font, the nebula models (nebulae.h) and the chart legend's
+//   font from the packs, builds the chart's wireframe sphere and adds the renderer's layers to
+//   the scene: stars, deep sky and nebulae, star labels, deep-sky labels, galaxy (the sky modes)
+//   and the local-space chart (mode 1). stop() takes them out again. start returns 1: a missing
+//   sprite, font or model is drawn without (a nebula without its model as its symbol).
 // - The lists are fixed arrays for the whole run; a build starts from empty lists and never
 //   allocates; a full list stops the collection of its kind. Between builds the records stay
 //   valid and only their projection changes with the camera's orientation.
@@ -35,6 +38,7 @@ void catalogueChanged();
 // Counts of the lists, for the console's render status.
 struct ListCounts {
     int sky, stars, deepSky, texts, lines, spots, nebulaPoints;
+    int local;  // rList: the local-space view's draw list (0 outside that view)
 };
 ListCounts listCounts();
 
@@ -42,8 +46,8 @@ ListCounts listCounts();
 // a star or deep-sky object.
 int32_t skyListObject(int index);
 
-// The local-space view's discs by magnitude or by diameter (the stored LSmagDiam setting), as
-// the B key switches them; settings changed with a rebuild.
+// The local-space chart's star discs by absolute magnitude (the stored LSmagDiam setting 1) or
+// by diameter (0), as the B key switches them; settings changed with a rebuild.
 void toggleLocalDiscMode();
 
 }  // namespace render

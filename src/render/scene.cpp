@@ -75,8 +75,8 @@ bool addSkyText(const Vector3& point, uint32_t colour, const char* text, double 
 void buildScene(const CameraRecord& camera, int reload) {
     if (!knownMode(camera.mode)) return;
     const bool sky = skyMode(camera.mode);
-    // Every sky build starts from empty lists.
-    if (sky) resetLists();
+    // Every build starts from empty lists: local space fills the same lists with its own things.
+    resetLists();
     const SceneBuild b{camera, reload};
     for (int i = 0; i < layerTotal; ++i) {
         const SceneLayer& layer = *layers[i];

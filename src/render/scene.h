@@ -6,13 +6,14 @@
 // owner adds it at its start and removes it at its stop; the table holds kMaxLayers and refuses
 // more (nothing changes). Every frame the renderer's scene step (sceneFrame) does, for the
 // active camera's mode:
-//   - when a rebuild is pending (camera::rebuildSky): in the sky modes (interstellar and star
-//     system) the sky lists are emptied, every layer of the mode builds in ascending order, and
-//     the SkyList is sorted by distance; in local space the local-space layers build. In the star
-//     system mode the pending system reload goes to the builds with it.
+//   - when a rebuild is pending (camera::rebuildSky): the lists are emptied and every layer of
+//     the mode builds in ascending order; in the sky modes (interstellar and star system) the
+//     SkyList is then sorted by distance (local space sorts its own draw list every frame). In
+//     the star system mode the pending system reload goes to the builds with it.
 //   - then the draw: in the sky modes the SkyList from the farthest item to the nearest, with the
 //     picking of the object under the pointer (hover, or lock on a click), then the draw of every
-//     layer of the mode in ascending order (the star-system bodies in front of the sky).
+//     layer of the mode in ascending order (the star-system bodies in front of the sky; in local
+//     space the chart, which draws the lists itself).
 // A mode outside 0..2 draws nothing and leaves the rebuild pending. Builds and draws run on the
 // main thread and must not allocate; adding to a full list stops adding things of that kind.
 //

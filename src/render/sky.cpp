@@ -1,11 +1,12 @@
 // The sky: the far-to-near draw of the SkyList with picking, hovering and locking and the lock
-// marks; the renderer's start and stop with its own layers (stars and their labels).
+// marks; the renderer's start and stop with its layers.
 #include <cmath>
 
 #include "base/input_state.h"
 #include "base/settings.h"
 #include "base/zode.h"
 #include "render/linefont.h"
+#include "render/nebulae.h"
 #include "render/render.h"
 #include "render/sky_internal.h"
 #include "render/sprites.h"
@@ -16,7 +17,6 @@ namespace render {
 namespace {
 
 constexpr double kTextScale = 2.0;
-constexpr double kNoPick = 10000.0;   // squared pixels: farther than this is never a candidate
 constexpr double kPickRadius2 = 25.0; // a pick must lie within 5 pixels
 constexpr int kLockPaletteColour = 16;   // red
 constexpr int kViewLockPaletteColour = 32;  // green
@@ -48,31 +48,6 @@ void square(draw::Surface& s, int x, int y, int h, uint32_t colour) {
     draw::line(s, x - h, y + h, x - h, y - h);
 }
 
-struct Pick {
-    double best = kNoPick;
-    int32_t candidate = -1;
-    bool lockSeen = false, viewLockSeen = false;
-    Projected lockPoint{}, viewLockPoint{};
-};
-
-void pickTest(Pick& pick, const CameraRecord& c, int32_t object, Projected p, int mx, int my) {
-    const double dx = static_cast<double>(p.x) - mx, dy = static_cast<double>(p.y) - my;
-    const double q = dx * dx + dy * dy;
-    // Strictly less: of two at the same distance the one drawn first (the farther) is kept.
-    if (q < pick.best) {
-        pick.best = q;
-        pick.candidate = object;
-    }
-    if (object == c.lock) {
-        pick.lockSeen = true;
-        pick.lockPoint = p;
-    }
-    if (object == c.vLock) {
-        pick.viewLockSeen = true;
-        pick.viewLockPoint = p;
-    }
-}
-
 void buildStars(const SceneBuild& b) {
     if (b.camera.flags & camera::kFlagStars) collectStars(b.camera);
 }
@@ -87,59 +62,40 @@ constexpr SceneLayer kStarLabelsLayer = {"star labels", kOrderStarLabels, kInSky
 
 }  // namespace
 
-void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y) {
-    const uint32_t colour = (text.colour & kTextDeviceColour)
-                                ? (text.colour & ~kTextDeviceColour)
-                                : video::colours.palette[text.colour & 0xFFu];
-    drawText(s, x, y, kTextScale, colour, text.text);
+Pick beginPick() {
+    Pick pick;
+    pick.mx = input::pointer.x;
+    pick.my = input::pointer.y;
+    return pick;
 }
 
-void drawSkyList(draw::Surface& s, int cx, int cy) {
-    const CameraRecord& c = *camera::activeCamera();
-    SkyLists& l = lists();
-    const int mx = input::pointer.x, my = input::pointer.y;
-    Pick pick;
-
-    for (int i = l.sky.count - 1; i >= 0; --i) {
-        const SkyListItem& item = l.sky.items[i];
-        switch (item.kind) {
-            case kSkyStar: {
-                const StarEntry& star = l.stars.items[item.entry];
-                Projected p;
-                if (!project(c, star.dir, cx, cy, p)) break;
-                pickTest(pick, c, star.id, p, mx, my);
-                drawStarItem(s, star, p.x, p.y);
-                break;
-            }
-            case kSkyLine: {
-                const LineEntry& line = l.lines.items[item.entry];
-                Projected a, b;
-                // A line with either end at or behind the near limit is dropped whole.
-                if (!project(c, line.p1, cx, cy, a) || !project(c, line.p2, cx, cy, b)) break;
-                draw::setColour(s, line.colour);
-                draw::line(s, a.x, a.y, b.x, b.y);
-                break;
-            }
-            case kSkyText: {
-                const TextEntry& text = l.texts.items[item.entry];
-                Projected p;
-                if (!project(c, text.point, cx, cy, p)) break;
-                drawTextItem(s, text, p.x, p.y);
-                break;
-            }
-            // Deep-sky objects, galaxy spots and nebula points are drawn by their collectors'
-            // drawers, which do not exist yet; their lists are empty.
-            default: break;
-        }
+void pickTest(Pick& pick, const CameraRecord& c, int32_t object, int x, int y) {
+    const double dx = static_cast<double>(x) - pick.mx, dy = static_cast<double>(y) - pick.my;
+    const double q = dx * dx + dy * dy;
+    // Strictly less: of two at the same distance the one drawn first (the farther) is kept.
+    if (q < pick.best) {
+        pick.best = q;
+        pick.candidate = object;
     }
+    if (object == c.lock) {
+        pick.lockSeen = true;
+        pick.lockX = x;
+        pick.lockY = y;
+    }
+    if (object == c.vLock) {
+        pick.viewLockSeen = true;
+        pick.viewLockX = x;
+        pick.viewLockY = y;
+    }
+}
 
+void finishPick(draw::Surface& s, const Pick& pick, bool viewLockMark) {
     if (pick.lockSeen) {
         const int h = camera::takeLockHighlight();
-        square(s, pick.lockPoint.x, pick.lockPoint.y, h, video::colours.palette[kLockPaletteColour]);
+        square(s, pick.lockX, pick.lockY, h, video::colours.palette[kLockPaletteColour]);
     }
-    if (pick.viewLockSeen)
-        square(s, pick.viewLockPoint.x, pick.viewLockPoint.y, 4,
-               video::colours.palette[kViewLockPaletteColour]);
+    if (viewLockMark && pick.viewLockSeen)
+        square(s, pick.viewLockX, pick.viewLockY, 4, video::colours.palette[kViewLockPaletteColour]);
 
     if (!input::pointerOverWindow && !input::pointerOverToolbar) {
         const bool click = input::takeLeftClick() != 0;
@@ -154,18 +110,95 @@ void drawSkyList(draw::Surface& s, int cx, int cy) {
     }
 }
 
+void drawTextItem(draw::Surface& s, const TextEntry& text, int x, int y) {
+    const uint32_t colour = (text.colour & kTextDeviceColour)
+                                ? (text.colour & ~kTextDeviceColour)
+                                : video::colours.palette[text.colour & 0xFFu];
+    drawText(s, x, y, kTextScale, colour, text.text);
+}
+
+void drawSkyList(draw::Surface& s, int cx, int cy) {
+    const CameraRecord& c = *camera::activeCamera();
+    SkyLists& l = lists();
+    const bool bitmaps = (c.flags & camera::kFlagDeepSkyTexture) != 0;
+    const bool galaxyTexture = (c.flags & camera::kFlagGalaxyTexture) != 0;
+    Pick pick = beginPick();
+
+    for (int i = l.sky.count - 1; i >= 0; --i) {
+        const SkyListItem& item = l.sky.items[i];
+        Projected p;
+        switch (item.kind) {
+            case kSkyStar: {
+                const StarEntry& star = l.stars.items[item.entry];
+                if (!project(c, star.dir, cx, cy, p)) break;
+                pickTest(pick, c, star.id, p.x, p.y);
+                drawStarItem(s, star, p.x, p.y);
+                break;
+            }
+            case kSkyLine: {
+                const LineEntry& line = l.lines.items[item.entry];
+                Projected b;
+                // A line with either end at or behind the near limit is dropped whole.
+                if (!project(c, line.p1, cx, cy, p) || !project(c, line.p2, cx, cy, b)) break;
+                draw::setColour(s, line.colour);
+                draw::line(s, p.x, p.y, b.x, b.y);
+                break;
+            }
+            case kSkyText: {
+                const TextEntry& text = l.texts.items[item.entry];
+                if (!project(c, text.point, cx, cy, p)) break;
+                drawTextItem(s, text, p.x, p.y);
+                break;
+            }
+            case kSkyDeepSky: {
+                const DeepSkyEntry& e = l.deepSky.items[item.entry];
+                // An object as wide as the picture (the camera is inside or next to it) is
+                // neither drawn nor picked.
+                if (e.size >= s.maxX() || !project(c, e.dir, cx, cy, p)) break;
+                pickTest(pick, c, e.id, p.x, p.y);
+                drawDeepSkyItem(s, e, p.x, p.y, c.zoom, bitmaps);
+                break;
+            }
+            case kSkyGalaxySpot: {
+                const SpotEntry& e = l.spots.items[item.entry];
+                if (!project(c, e.dir, cx, cy, p)) break;
+                drawGalaxySpot(s, e, p.x, p.y, truncToInt(e.size * c.zoom * 0.5), galaxyTexture);
+                break;
+            }
+            case kSkyNebulaPoint: {
+                const NebulaPoint& e = l.nebulaPoints.items[item.entry];
+                if (!project(c, e.dir, cx, cy, p)) break;
+                drawNebulaPoint(s, e, p.x, p.y);
+                break;
+            }
+            default: break;
+        }
+    }
+    finishPick(s, pick, true);
+}
+
 int start() {
     resetLists();
     indexStarTree();
     loadSprites();
     loadLineFont();
+    loadNebulae();
+    prepareLocalSpace();
     addLayer(&kStarsLayer);
+    addLayer(&kDeepSkyLayer);
     addLayer(&kStarLabelsLayer);
+    addLayer(&kDeepSkyLabelsLayer);
+    addLayer(&kGalaxyLayer);
+    addLayer(&kLocalSpaceLayer);
     return 1;
 }
 
 void stop() {
+    removeLayer(&kLocalSpaceLayer);
+    removeLayer(&kGalaxyLayer);
+    removeLayer(&kDeepSkyLabelsLayer);
     removeLayer(&kStarLabelsLayer);
+    removeLayer(&kDeepSkyLayer);
     removeLayer(&kStarsLayer);
 }
 

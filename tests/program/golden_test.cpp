@@ -14,6 +14,7 @@
 #include "platform/headless/headless_display.h"
 #include "platform/store.h"
 #include "program/lifecycle.h"
+#include "render/render.h"
 #include "support/golden.h"
 #include "support/programfolder.h"
 
@@ -93,6 +94,77 @@ TEST_F(Golden, SiriusLockedFromHalfWayThere) {
         console::consoleExecute("camera Ipos p(-0.8,4,-1.2)");
         console::consoleExecute("camera lock 128ce");  // Sirius
         console::consoleExecute("camera lookAt 128ce");
+    });
+}
+
+TEST_F(Golden, TheMilkyWayFromTheSunTowardsSagittarius) {
+    expectPicture("milky-way-sagittarius", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera lookAt 16528");  // Kaus Australis
+    });
+}
+
+TEST_F(Golden, TheWholeGalaxyFrom60000LightYearsAboveItsCentre) {
+    expectPicture("galaxy-from-above", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera Ipos p(51972.7,-10478.7,-39661.5)");
+        console::consoleExecute("camera lookAt 1000c20");  // the pulsar nearest the centre
+    });
+}
+
+TEST_F(Golden, TheOrionNebulaInDepthFrom100LightYears) {
+    expectPicture("orion-nebula-near", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera Ipos p(133.258,1231.086,-116.858)");
+        console::consoleExecute("camera lookAt 100120a");  // M 42
+        console::consoleExecute("deepsky on");
+    });
+}
+
+TEST_F(Golden, ThePleiadesAndTheHyadesAsBitmapsWithTheirNames) {
+    expectPicture("pleiades-hyades", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera lookAt ca00");  // Alcyone
+        console::consoleExecute("deepsky on");
+        console::consoleExecute("labels on");
+    });
+}
+
+TEST_F(Golden, FortySevenTucanaeAndTheSmallMagellanicCloud) {
+    expectPicture("47-tucanae", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera lookAt 10004cc");  // 47 Tuc
+        console::consoleExecute("camera zoom 4");
+        console::consoleExecute("deepsky on");
+        console::consoleExecute("labels on");
+    });
+}
+
+TEST_F(Golden, DeepSkySymbolsTowardsTheGalacticCentre) {
+    expectPicture("deep-sky-symbols", [] {
+        console::consoleExecute("camera mode 0");
+        console::consoleExecute("camera lookAt 16528");
+        console::consoleExecute("galaxy off");
+        console::consoleExecute("deepsky on");
+        console::consoleExecute("deepsky simple");
+    });
+}
+
+TEST_F(Golden, TheLocalChartRoundTheSunByMagnitude) {
+    expectPicture("local-sun-magnitude", [] {
+        console::consoleExecute("camera lookAt 128ce");  // Sirius
+        console::consoleExecute("camera mode 1");
+        console::consoleExecute("labels on");
+    });
+}
+
+TEST_F(Golden, TheLocalChartRoundTheSunByDiameter) {
+    expectPicture("local-sun-diameter", [] {
+        console::consoleExecute("camera lookAt 128ce");
+        console::consoleExecute("camera mode 1");
+        console::consoleExecute("camera vradius 20");
+        console::consoleExecute("labels on");
+        render::toggleLocalDiscMode();  // the B key: discs by diameter
     });
 }
 

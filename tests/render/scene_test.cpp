@@ -53,7 +53,8 @@ protected:
 TEST_F(SceneTest, LayersKeepTheirOrderAndTheTableRefusesDoublesAndOverflow) {
     std::string names;
     for (int i = 0; i < render::layerCount(); ++i) names += std::string(render::layerAt(i)->name) + ",";
-    EXPECT_EQ(names, "stars,A,star labels,B,local,") << "the renderer's own layers and ours, by order";
+    EXPECT_EQ(names, "stars,A,deep sky,star labels,deep-sky labels,B,galaxy,local space,local,")
+        << "the renderer's own layers and ours, by order; of equal orders the first added first";
     EXPECT_EQ(render::addLayer(&kA), 0) << "already there";
     EXPECT_EQ(render::addLayer(nullptr), 0);
 
@@ -96,7 +97,7 @@ TEST_F(SceneTest, TheSkyIsRebuiltOnlyWhenAskedAndDrawnEveryFrame) {
     EXPECT_EQ(camera::systemReload, 0);
 }
 
-TEST_F(SceneTest, LocalSpaceBuildsItsOwnLayersAndLeavesTheSkyListsAlone) {
+TEST_F(SceneTest, LocalSpaceBuildsItsOwnLayersFromEmptyListsAndDrawsNoSkyList) {
     cam().mode = camera::kModeInterstellar;
     addStar(5, 20, 30, 1.0);
     cam().mode = camera::kModeLocalSpace;
@@ -105,8 +106,10 @@ TEST_F(SceneTest, LocalSpaceBuildsItsOwnLayersAndLeavesTheSkyListsAlone) {
     render::sceneFrame();
     render::sceneFrame();
     EXPECT_EQ(trace, "Lll");
-    EXPECT_EQ(render::lists().sky.count, 1) << "local space does not empty the sky lists";
-    EXPECT_EQ(at(20, 30), 0u) << "nor does it draw them";
+    const render::SkyLists& l = render::lists();
+    EXPECT_EQ(l.stars.count, 0) << "the chart starts from empty lists";
+    EXPECT_EQ(l.sky.count, l.lines.count) << "with no switches on the chart holds its axes and sphere alone";
+    EXPECT_EQ(at(20, 30), 0u) << "the star of the sky is not drawn";
     EXPECT_EQ(camera::systemReload, 1);
 }
 

@@ -293,6 +293,13 @@ TEST_F(SkyData, DeepSkyObjectsAtTheirPlaces) {
     EXPECT_NEAR(deepSkyDistance(tuc47), 14700, 500);
     deepSkyName(kDeepSkyBase + static_cast<uint32_t>(tuc47), text);
     EXPECT_STREQ(text, "47 Tuc");
+    {
+        // Harris: core radius 0.36', concentration c = log10(r_t / r_c) = 2.07.
+        DeepSkyRecord g{};
+        readDeepSky(static_cast<uint32_t>(tuc47), g);
+        EXPECT_NEAR(g.v.f.a, 1.54, 0.05);  // light years
+        EXPECT_NEAR(g.v.f.b, 2.07, 1e-6);
+    }
 
     int crab = deepSky(kPulsar, 531u << 16 | 21u << 8 | 0x20);
     ASSERT_GE(crab, 0);

@@ -318,7 +318,8 @@ void addGlobulars(const std::string& path, std::vector<DeepSkyRecord>& out, Deep
         if (parseDouble(column(b, 42, 47), vt)) absMag = absoluteFrom(vt, distLy);
         else if (parseDouble(column(b, 48, 54), mvt)) absMag = mvt;
         else absMag = kUnknownAbsMag;
-        parseDouble(column(c, 47, 55), conc);
+        // Columns 48 to 55: column 47 ends the velocity dispersion's error ("0.3   2.07").
+        parseDouble(column(c, 48, 55), conc);
         parseDouble(column(c, 60, 65), rc);
         parseDouble(column(c, 66, 71), rhalf);
         auto arcminToLy = [&](double arcmin) { return distLy * std::tan(arcmin / 60 * kDeg); };
