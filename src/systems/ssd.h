@@ -74,7 +74,7 @@ uint32_t sectionBit(char c);
 struct BodyRecord {
     int32_t hostStar;     // record number of the host star in the star catalogue (field 3)
     double planeTilt;     // radians: rotation of the orbit frame about x (field 4)
-    int32_t id;           // object identifier in the entered system (field 1)
+    int32_t id;           // object identifier in the entered system: field 1
     int32_t parentId;     // 0: orbits the system centre; else the id of the body it orbits (field 2)
     int32_t kind;         // BodyKind (field 5)
     double axisAngle;     // radians: field 13 × deg × deg, places the spin axis
