@@ -6,8 +6,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 
+#include "base/app.h"
 #include "base/input_state.h"
 #include "base/vecmath.h"
 #include "navigation/camera_edit.h"
@@ -15,6 +19,7 @@
 #include "systems/bodies.h"
 #include "systems/ssd.h"
 #include "systems/system.h"
+#include "systems/systems.h"
 #include "video/video.h"
 
 namespace stest {
@@ -66,10 +71,29 @@ protected:
         c.SPos = {0, 0, 5e8};
         input::resetInputState();
         input::pointer.x = input::pointer.y = -1000;
-        systems::clearSystem();
         table.count = 0;
+        // The layer runs (its body source answers the catalogue) over an empty program folder.
+        useFolder();
+        ASSERT_EQ(systems::start(), 1);
     }
-    void TearDown() override { systems::clearSystem(); }
+    void TearDown() override {
+        systems::stop();
+        if (!folder.empty()) std::filesystem::remove_all(folder);
+    }
+
+    // A program folder of the test's own with an empty "systems" folder.
+    std::filesystem::path folder;
+    void useFolder() {
+        folder = std::filesystem::temp_directory_path() /
+                 ("vyrex_systems_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / "systems");
+        std::snprintf(app::programFolder, sizeof app::programFolder, "%s", folder.c_str());
+    }
+    void writeSystemFile(const std::string& name, const std::string& bytes) {
+        std::ofstream(folder / "systems" / name, std::ios::binary) << bytes;
+    }
 
     CameraRecord& cam() { return camera::editActive(); }
 
