@@ -418,9 +418,21 @@ void drawEntry(draw::Surface& s, const CameraRecord& c, const BodyListEntry& e, 
                 marks.best = q;
                 marks.candidate = o.id;
             }
-            if (o.id == c.lock) marks.lockSeen = true, marks.lockX = x, marks.lockY = y;
-            if (o.id == c.vLock) marks.viewLockSeen = true, marks.viewX = x, marks.viewY = y;
-            if (o.id == c.central) marks.centralSeen = true, marks.centralX = x, marks.centralY = y;
+            if (o.id == c.lock) {
+                marks.lockSeen = true;
+                marks.lockX = x;
+                marks.lockY = y;
+            }
+            if (o.id == c.vLock) {
+                marks.viewLockSeen = true;
+                marks.viewX = x;
+                marks.viewY = y;
+            }
+            if (o.id == c.central) {
+                marks.centralSeen = true;
+                marks.centralX = x;
+                marks.centralY = y;
+            }
             // A moon is named only while its planet is locked, so that a system's names do not
             // pile up around every planet.
             if ((c.flags & camera::kFlagLabels) && (o.parentId == 0 || o.parentId == c.lock))

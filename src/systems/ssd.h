@@ -39,7 +39,8 @@ inline constexpr double kKmPerAu = 1.496e8;
 inline constexpr double kSecondsPerDay = 86400.0;
 inline constexpr double kGravity = 6.67e-11;  // m³ kg⁻¹ s⁻²
 
-inline constexpr int kMaxBodies = 1024;
+// Room for the shipped files: the planets of other stars alone are about a thousand.
+inline constexpr int kMaxBodies = 4096;
 inline constexpr int kMaxLineChars = 255;
 inline constexpr int kFieldCount = 19;
 inline constexpr int kNameSize = 32;  // 31 characters and the terminator
