@@ -122,6 +122,63 @@ Mat3 parentEquator(const Body& parent) {
     return equatorFrame(pole);
 }
 
+// Geocentric ecliptic longitude of the Moon in degrees at `days` from J2000: the low-precision
+// series of the Astronomical Almanac (about 0.3°), which holds the inequalities (evection,
+// variation) that a fixed ellipse leaves out.
+double almanacMoon(double days) {
+    const double T = days / 36525.0;
+    return 218.32 + 481267.881 * T + 6.29 * std::sin((135.0 + 477198.87 * T) * kRad) -
+           1.27 * std::sin((259.3 - 413335.36 * T) * kRad) + 0.66 * std::sin((235.7 + 890534.22 * T) * kRad) +
+           0.21 * std::sin((269.9 + 954397.74 * T) * kRad) - 0.19 * std::sin((357.5 + 35999.05 * T) * kRad) -
+           0.11 * std::sin((186.5 + 966404.03 * T) * kRad);
+}
+
+// The worst longitude difference (degrees) over the month after time 0 between the series and
+// an ellipse of eccentricity e, longitude of perigee `peri` and mean longitude `L0` (degrees) on
+// the mean plane (node, incl), moving at the mean rate.
+double moonMiss(double e, double peri, double L0, double node, double incl, double rate) {
+    double worst = 0;
+    for (double t = 0; t <= 30.0; t += 0.25) {
+        const double M = (L0 - peri + rate * t) * kRad;
+        const double v = systems::trueAnomaly(M, e);
+        const Vector3 p = apply(orbitOrientation(identity3(), node * kRad, incl * kRad, (peri - node) * kRad),
+                                Vector3{std::cos(v), std::sin(v), 0});
+        worst = std::fmax(worst, std::fabs(std::remainder(std::atan2(p.y, p.x) / kRad - almanacMoon(t), 360.0)));
+    }
+    return worst;
+}
+
+// The Moon's ellipse for the month after time 0: the mean elements leave out the evection and
+// the variation (up to 2° together), so the eccentricity, perigee and mean longitude at time 0
+// are fitted to the series over those 30 days (the mean rate is kept, so that the Moon keeps
+// its mean pace over the years). A simple descent on the worst miss.
+void fitMoon(Body& b, double node, double incl, double periArg, double meanAnomaly) {
+    const double rate = 360.0 / b.period;
+    double x[3] = {b.ecc, node + periArg, node + periArg + meanAnomaly};
+    double step[3] = {0.01, 5.0, 1.0};
+    double best = moonMiss(x[0], x[1], x[2], node, incl, rate);
+    for (int round = 0; round < 60; ++round) {
+        bool better = false;
+        for (int k = 0; k < 3; ++k)
+            for (double sign : {1.0, -1.0}) {
+                double y[3] = {x[0], x[1], x[2]};
+                y[k] += sign * step[k];
+                if (y[0] < 0 || y[0] > 0.2) continue;
+                const double miss = moonMiss(y[0], y[1], y[2], node, incl, rate);
+                if (miss < best) best = miss, x[0] = y[0], x[1] = y[1], x[2] = y[2], better = true;
+            }
+        if (!better)
+            for (double& s : step) s /= 2;
+    }
+    b.ecc = x[0];
+    b.orbit = orbitOrientation(rotX(kObliquity), node * kRad, incl * kRad, (x[1] - node) * kRad);
+    b.meanAnomaly = std::remainder((x[2] - x[1]) * kRad, 2 * kPi);
+    if (b.meanAnomaly < 0) b.meanAnomaly += 2 * kPi;
+    char text[120];
+    std::snprintf(text, sizeof text, "; fitted over the 30 days from time 0 to the Almanac's lunar series (%.2f deg)", best);
+    b.source += text;
+}
+
 // A moon from the Solar System file of the exoplanet catalogue: JPL's mean elements of J2000 (its
 // "periastron" is the argument of periapsis, its "longitude" the mean anomaly) on the parent's
 // equator; the Moon's on the ecliptic; Saturn's inclinations there have Saturn's obliquity
@@ -153,6 +210,7 @@ Body catalogueMoon(const XmlNode& x, const Body& parent, int32_t id, const Sourc
     b.meanAnomaly = M * kRad;
     b.period = period;
     rotation(iniBody(src.major, b.name), b);
+    if (b.name == "Moon") fitMoon(b, node, i, w, M);
     return b;
 }
 
