@@ -295,7 +295,40 @@ void drawFlat(draw::Surface& s, const BodyListEntry& e, const Screen p[3]) {
 // whose ray from the eye (10 km behind the plane of projection) is r = ((X − cx)/(cx·zoom),
 // (Y − cy)/(cx·zoom), 1), Cramer's rule gives a = r·(V × P0*) / r·(U × V) and
 // b = r·(P0* × U) / r·(U × V), with P0* = P0 + (0, 0, 10): numerators and denominator are linear
-// across the screen, so a row costs three additions and one division per pixel.
+// across the screen. The division is made exactly every kSpan pixels and the map position runs
+// in fixed point between, so that a body filling the screen costs a few table reads a pixel; a
+// span of a triangle is a few pixels of a sphere, where the error of the straight run is far
+// below a map pixel.
+constexpr int kSpan = 16;
+
+struct MapPoint {
+    int32_t column;  // map columns × 65536, offset by whole map widths so that it stays positive
+    int32_t row;     // map rows × 65536, within the map
+};
+
+MapPoint mapPoint(double na, double nb, double nd) {
+    // The map position a of a body is its mesh's (0 to 1) plus its spin (0 to 2π turns): an
+    // offset of 8 map widths keeps the column positive and within 32 bits of fixed point. Both
+    // are clamped, so that a grazing plane (nd near 0) cannot make an index of a wild number.
+    constexpr double kColumnBias = 8.0;
+    const double inv = 1.0 / nd;
+    const double a = std::min(7.9, std::max(-7.9, na * inv)) + kColumnBias;
+    const double b = std::min(1.0, std::max(0.0, nb * inv));
+    return {static_cast<int32_t>(a * (kMapWidth * 65536.0)),
+            static_cast<int32_t>(std::min(kMapHeight - 0.001, b * kMapHeight) * 65536.0)};
+}
+
+// One straight run of a textured row: the map byte at the fixed-point position through the
+// shade row. The three arrays never overlap.
+inline void runSpan(uint32_t* __restrict pixel, int n, uint32_t column, uint32_t row, uint32_t stepColumn,
+                    uint32_t stepRow, const uint8_t* __restrict map, const uint32_t* __restrict shade) {
+    for (int i = 0; i < n; ++i) {
+        pixel[i] = shade[map[((row >> 16) << 9) | ((column >> 16) & (kMapWidth - 1))]];
+        column += stepColumn;
+        row += stepRow;
+    }
+}
+
 void drawTextured(draw::Surface& s, const CameraRecord& c, const BodyListEntry& e, const Screen p[3], int cx,
                   int cy) {
     const MapSlot& slot = slots[e.slot];
@@ -306,24 +339,26 @@ void drawTextured(draw::Surface& s, const CameraRecord& c, const BodyListEntry& 
     const double k = 1.0 / (cx * c.zoom);
     const uint32_t* shade = slot.shade[e.level / 2];
     const uint8_t* map = slot.map;
-    // An offset of whole map widths keeps the column's truncation a floor for any a ≥ −1000.
-    constexpr double kColumnBias = 1024.0 * kMapWidth;
     fillTriangle(s, p[0], p[1], p[2], [&](int y, int x0, int x1) {
         const double dy = (y + 0.5 - cy) * k, dx = (x0 + 0.5 - cx) * k;
         double na = gA.x * dx + gA.y * dy + gA.z, nb = gB.x * dx + gB.y * dy + gB.z, nd = gD.x * dx + gD.y * dy + gD.z;
         const double sa = gA.x * k, sb = gB.x * k, sd = gD.x * k;
         uint32_t* out = s.pixels + static_cast<size_t>(y) * s.pitch;
-        for (int x = x0; x < x1; ++x) {
-            const double inv = 1.0 / nd;
-            // Clamped so that a grazing plane (nd near 0) cannot make an index of a wild number.
-            const double a = std::min(1000.0, std::max(-1000.0, na * inv));
-            const double b = std::min(1.0, std::max(0.0, nb * inv));
-            const int column = static_cast<int>(a * kMapWidth + kColumnBias) & (kMapWidth - 1);
-            const int row = std::min(kMapHeight - 1, static_cast<int>(b * kMapHeight));
-            out[x] = shade[map[row * kMapWidth + column]];
-            na += sa;
-            nb += sb;
-            nd += sd;
+        MapPoint from = mapPoint(na, nb, nd);
+        for (int x = x0; x < x1;) {
+            const int n = std::min(kSpan, x1 - x);
+            static_assert(kMapWidth == 1 << 9, "rows of the map are 512 columns");
+            na += sa * n;
+            nb += sb * n;
+            nd += sd * n;
+            const MapPoint to = mapPoint(na, nb, nd);
+            // Whole spans divide by the constant, which costs no division.
+            const int32_t stepColumn = n == kSpan ? (to.column - from.column) / kSpan : (to.column - from.column) / n;
+            const int32_t stepRow = n == kSpan ? (to.row - from.row) / kSpan : (to.row - from.row) / n;
+            runSpan(out + x, n, static_cast<uint32_t>(from.column), static_cast<uint32_t>(from.row),
+                    static_cast<uint32_t>(stepColumn), static_cast<uint32_t>(stepRow), map, shade);
+            x += n;
+            from = to;
         }
     });
 }

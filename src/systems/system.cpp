@@ -277,8 +277,11 @@ void advance(double dt) {
         if (o.kind < kFirstOrbiting) {
             o.position = o.centre;
         } else {
+            // The spin counts turns (a turn shifts the surface map by its width), so it is kept
+            // within one turn; kept within 2π turns, each wrap would turn the surface by 0.28 of
+            // a turn.
             o.spin += o.spinRate * dt / kTwoPi;
-            o.spin -= std::floor(o.spin / kTwoPi) * kTwoPi;
+            o.spin -= std::floor(o.spin);
             place(o, v);
         }
         if (riding) camera::setSPos(o.position.x + offset.x, o.position.y + offset.y, o.position.z + offset.z);

@@ -148,4 +148,29 @@ TEST_F(Ephemeris, TheMoonOverAMonth) {
     EXPECT_LT(worst, 2.0);
 }
 
+// The Earth's surface turns as the IAU's prime meridian: at 2000 January 2, 12:00, the Sun
+// stands over Greenwich (within the equation of time and the mean rotation's few degrees) at
+// the latitude of its declination, −22.9°.
+TEST_F(Ephemeris, TheSunOverGreenwichAtNoon) {
+    systems::advance(1.0);
+    const systems::SystemObject& e = *systems::findObject(0x2000300);
+    Vector3 d{-e.position.x, -e.position.y, -e.position.z};
+    vmath::normalize(d);
+    // The direction in the mesh's own frame (the body frame is orthogonal: its inverse is its
+    // transpose), and the map longitude the drawer shows there.
+    const Matrix4& B = e.bodyFrame;
+    const Vector3 v{B.m[0][0] * d.x + B.m[1][0] * d.y + B.m[2][0] * d.z,
+                    B.m[0][1] * d.x + B.m[1][1] * d.y + B.m[2][1] * d.z,
+                    B.m[0][2] * d.x + B.m[1][2] * d.y + B.m[2][2] * d.z};
+    const double longitude = std::atan2(-v.y, v.x) + 2 * M_PI * e.spin;
+    EXPECT_NEAR(std::remainder(longitude / kRad, 360.0), 0.0, 3.0);
+    EXPECT_NEAR(std::asin(v.z) / kRad, -22.9, 0.3);
+    // Half a day later it stands over the date line.
+    systems::advance(0.5);
+    const Vector3 w{-e.position.x, -e.position.y, -e.position.z};
+    const double l2 = std::atan2(-(B.m[0][1] * w.x + B.m[1][1] * w.y + B.m[2][1] * w.z),
+                                 B.m[0][0] * w.x + B.m[1][0] * w.y + B.m[2][0] * w.z) + 2 * M_PI * e.spin;
+    EXPECT_NEAR(std::fabs(std::remainder(l2 / kRad, 360.0)), 180.0, 3.0);
+}
+
 }  // namespace

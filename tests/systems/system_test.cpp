@@ -189,6 +189,26 @@ TEST_F(RunningSystem, OrbitsUnderTheClock) {
     EXPECT_TRUE(std::isfinite(e.position.x));
 }
 
+TEST_F(RunningSystem, SpinsCountTurnsOfTheSurface) {
+    Line l;
+    l.spin0 = "0.25";
+    l.spinPeriod = "0.4";
+    enter(l.text());
+    systems::advance(0.0);
+    const SystemObject& p = object(0x2000001);
+    EXPECT_DOUBLE_EQ(p.spin, 0.25);
+    // A tenth of the day turns the surface back by a tenth of a turn (the map runs westwards
+    // under a fixed point), and whole days bring it back, whichever way the clock goes.
+    systems::advance(0.04);
+    EXPECT_NEAR(p.spin, 0.15, 1e-9);
+    systems::advance(0.4 * 7 - 0.04);
+    EXPECT_NEAR(p.spin, 0.25, 1e-9);
+    systems::advance(-0.4 * 3 - 0.1);
+    EXPECT_NEAR(p.spin, 0.5, 1e-9);
+    EXPECT_GE(p.spin, 0.0);
+    EXPECT_LT(p.spin, 1.0);
+}
+
 TEST_F(RunningSystem, MoonsRideOnTheirPlanetsAndTheCameraOnItsCentral) {
     Line planet, moon;
     planet.mass = "0.6";

@@ -59,8 +59,9 @@ Vector3 equatorial(double raDeg, double decDeg) {
 Mat3 equatorFrame(const Vector3& pole) {
     const Vector3 p = unit(pole);
     Vector3 q = vmath::cross(Vector3{0, 0, 1}, p);
-    // An equator that is the Earth's own has no node on it: its x axis is the equinox.
-    q = std::sqrt(vmath::lengthSquared(q)) < 1e-12 ? Vector3{1, 0, 0} : unit(q);
+    // An equator that is the Earth's own has no node on it: the IAU then takes the pole's right
+    // ascension as 0 and the node 90° from it.
+    q = std::sqrt(vmath::lengthSquared(q)) < 1e-12 ? Vector3{0, 1, 0} : unit(q);
     return fromColumns(q, vmath::cross(p, q), p);
 }
 
