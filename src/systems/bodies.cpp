@@ -155,7 +155,7 @@ void addStar(const CameraRecord& c, int index, const SystemObject& o) {
     if (!(v.z > 0)) return;
     const double d = length(v);
     if (BodyListEntry* e = add(kEntryStar, index, d)) e->p[0] = v;
-    if (BodyListEntry* e = add(kEntryMarker, index, d)) e->p[0] = v;
+    if (BodyListEntry* e = add(kEntryMarker, index, d - o.radius)) e->p[0] = v;
 }
 
 // Camera-space product Cam × B of the body frame, so that a mesh point goes to camera space in
@@ -234,7 +234,9 @@ void addBody(const CameraRecord& c, int index, const SystemObject& o, const Vect
     } else if (BodyListEntry* e = add(kEntryDot, index, d)) {
         e->p[0] = v;
     }
-    if (BodyListEntry* e = add(kEntryMarker, index, d)) e->p[0] = v;
+    // The marker (and the name with it) sorts at the body's near side, so that the body's own
+    // faces, which share its centre's distance, are never drawn over its name.
+    if (BodyListEntry* e = add(kEntryMarker, index, d - o.radius)) e->p[0] = v;
 }
 
 // ---- Drawing -----------------------------------------------------------------------------------
