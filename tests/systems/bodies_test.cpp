@@ -9,6 +9,7 @@
 
 #include "base/app.h"
 #include "base/zode.h"
+#include "catalog/catalog.h"
 #include "render/linefont.h"
 #include "render/sprites.h"
 #include "systems_fixture.h"
@@ -276,6 +277,39 @@ TEST_F(BodyDrawing, MoonLabelsOnlyWhileTheirPlanetIsLocked) {
     cam().lock = camera::kNone;
     cam().flags &= ~camera::kFlagLabels;
     EXPECT_EQ(labelPixels(), 0);
+}
+
+TEST_F(BodyDrawing, APulsarsRingsAndJets) {
+    const catalog::ObjectId pulsar = sky.addDeepSky(catalog::kPulsar, {5, 5, 5}, 0, 0);
+    sky.attach();
+    ASSERT_EQ(systems::enterSystem(static_cast<int32_t>(pulsar), table), 1);
+    systems::advance(0.0);
+    // Seen from 1 AU along −x, looking along +x: the rings (in the xy plane) are edge on and
+    // wholly in front, the jets run up and down the picture.
+    cam().SPos = {-1.496e8, 0, 0};
+    cam().Cam = {{{0, 1, 0, 0}, {0, 0, -1, 0}, {1, 0, 0, 0}, {0, 0, 0, 1}}};
+    systems::buildBodyList(cam());
+    EXPECT_EQ(countKind(systems::kEntrySegment), 16 * 40 + 2);
+    draw();
+    const uint32_t jet = draw::packColour(surface.format, 0xC0, 0xC0, 0xC0);
+    EXPECT_EQ(at(kCx, kCy - 40), jet);
+    EXPECT_EQ(at(kCx, kCy + 40), jet);
+}
+
+TEST_F(BodyDrawing, TheGlareOfTheStarAhead) {
+    enter("");
+    systems::advance(0.0);
+    // The star straight ahead, near enough for a disc of 5 pixels and more.
+    cam().SPos = {0, 0, -5e7};
+    cam().flags |= camera::kFlagFlare;
+    draw();
+    // Dark sky around the disc takes the glare's colour; without the switch it stays black.
+    const uint32_t glare = at(5, 5);
+    EXPECT_EQ(glare, video::colours.star[systems::objectAt(0)->colourCode][76]);  // (1 − 0.7) × 256
+    EXPECT_EQ(at(kWidth - 5, kHeight - 5), glare);
+    cam().flags &= ~camera::kFlagFlare;
+    draw();
+    EXPECT_EQ(at(5, 5), 0u);
 }
 
 int32_t lastHover = -1, lastSelect = -1;
