@@ -173,7 +173,9 @@ LineResult applyBody(const char* line, size_t n, BodyTable& table) {
 
     if (r.id < kFirstBodyId) return LineResult::kBadId;  // also catches the negative ones
     if (!finiteAll(r, &spinPeriod, 1) || !std::isfinite(r.spinRate)) return LineResult::kNotFinite;
-    if (!(r.ecc >= 0.0 && r.ecc < 1.0) || r.radius < 0.0 || r.semiAxis < 0.0) return LineResult::kBadOrbit;
+    if (!(r.ecc >= 0.0 && r.ecc < 1.0) || !(r.radius >= 0.0 && r.radius <= kMaxRadius) ||
+        !(r.semiAxis >= 0.0 && r.semiAxis <= kMaxSemiAxis))
+        return LineResult::kBadOrbit;
 
     r.orbitFrame = ownOrbitFrame(r);
     const BodyRecord* parent = nullptr;
@@ -184,6 +186,7 @@ LineResult applyBody(const char* line, size_t n, BodyTable& table) {
         r.orbitFrame = multiply(parent->axisFrame, r.orbitFrame);
     }
     if (r.period == 0.0 && parent) r.period = derivedPeriod(r.semiAxis, parent->mass);
+    if (!std::isfinite(r.period)) return LineResult::kNotFinite;  // a far orbit round a feather
     r.axisFrame = spinAxisFrame(r);
     r.bodyFrame = multiply(r.axisFrame, rotationX(r.planeTilt));
 

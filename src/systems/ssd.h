@@ -16,8 +16,9 @@
 // and derived (frames, period, spin) and only then copied to the table, so that a refused line
 // leaves the table exactly as it was. A line is refused (dropped, reported through LineResult)
 // when it has fewer than 19 fields, an id outside 0x02000000..0x7FFFFFFF, a number that is not
-// finite, an eccentricity outside 0 ≤ e < 1, a negative radius or semi-major axis, or a parent
-// that was not loaded before it; and when the table is full (kMaxBodies).
+// finite (also a derived period), an eccentricity outside 0 ≤ e < 1, a radius or semi-major
+// axis that is negative or beyond kMaxRadius and kMaxSemiAxis, or a parent that was not loaded
+// before it; and when the table is full (kMaxBodies).
 //
 // Units in the records: kilometres, astronomical units (semiAxis), days (period, and the time of
 // the star-system clock), 10^25 kg (mass); angles in radians, converted from the file's degrees
@@ -44,6 +45,11 @@ inline constexpr int kMaxBodies = 4096;
 inline constexpr int kMaxLineChars = 255;
 inline constexpr int kFieldCount = 19;
 inline constexpr int kNameSize = 32;  // 31 characters and the terminator
+
+// Beyond these a body's numbers would overflow the kilometres of its positions; lines with
+// them are refused.
+inline constexpr double kMaxSemiAxis = 1e9;   // AU, some 16,000 light years
+inline constexpr double kMaxRadius = 1e12;    // km
 
 inline constexpr int32_t kFirstBodyId = 0x02000000;
 inline constexpr int32_t kLastBodyId = 0x7FFFFFFF;
@@ -112,7 +118,7 @@ enum class LineResult {
     kTooFewFields,    // dropped: fewer than 19 fields
     kBadId,           // dropped: id outside 0x02000000..0x7FFFFFFF
     kNotFinite,       // dropped: a number is infinite or not a number
-    kBadOrbit,        // dropped: eccentricity outside [0, 1) or a negative radius or axis
+    kBadOrbit,        // dropped: eccentricity outside [0, 1), radius or axis out of range
     kNoParent,        // dropped: the parent was not loaded before
     kTableFull,       // dropped: kMaxBodies records are loaded
 };

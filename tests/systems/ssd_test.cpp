@@ -155,11 +155,17 @@ TEST(SystemFile, RefusedLinesLeaveTheTableAsItWas) {
         {"negative eccentricity", [](Line& l) { l.ecc = "-0.1"; }, LineResult::kBadOrbit},
         {"negative radius", [](Line& l) { l.radius = "-1"; }, LineResult::kBadOrbit},
         {"negative axis", [](Line& l) { l.axis = "-1"; }, LineResult::kBadOrbit},
+        {"an axis beyond the stars", [](Line& l) { l.axis = "2e9"; }, LineResult::kBadOrbit},
+        {"a radius beyond the stars", [](Line& l) { l.radius = "2e12"; }, LineResult::kBadOrbit},
+        {"a period derived to infinity", [](Line& l) { l.parent = "2000001"; l.period = "0"; l.axis = "1e9"; },
+         LineResult::kNotFinite},
         {"unknown parent", [](Line& l) { l.parent = "2000099"; }, LineResult::kNoParent},
     };
     for (const Case& c : cases) {
         BodyTable table;
-        read(Line().text(), table);
+        Line feather;
+        feather.mass = "1e-300";
+        read(feather.text(), table);
         const systems::BodyRecord before = table.records[0];
         Line l;
         l.id = "2000002";
