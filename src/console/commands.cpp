@@ -14,6 +14,8 @@
 #include "console/macros.h"
 #include "navigation/camera.h"
 #include "render/render.h"
+#include "systems/bodies.h"
+#include "systems/system.h"
 
 namespace console {
 
@@ -143,12 +145,18 @@ const SubWord kLabels[] = {
 
 // ---- ssys -------------------------------------------------------------------------------------
 
-// There is no star-system clock to set, so "time" is not a word of the table.
+// "time" steps the star-system clock by the days given (negative goes back).
+void systemTime(const Argument& a) {
+    systems::advance(a.real);
+    camera::settingsChanged(0);
+}
+
 const SubWord kSystem[] = {
     {"on", Kind::kNone, switchQuietly<camera::kFlagOrbits, true>},
     {"off", Kind::kNone, switchQuietly<camera::kFlagOrbits, false>},
     {"simple", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, false>},
     {"texture", Kind::kNone, switchQuietly<camera::kFlagBodyTexture, true>},
+    {"time", Kind::kReal, systemTime},
     {"timeStep", Kind::kReal, setReal<camera::Setting::kTimeStep>},
 };
 
@@ -208,7 +216,7 @@ void showRenderStatus(const Argument&) {
     consolePrint("\ndsmList:%d,", n.deepSky);
     consolePrint(" spotList:%d,", n.spots);
     consolePrint(" neb3dList:%d ", n.nebulaPoints);
-    consolePrint("\nbodyList:%d", 0);  // no star system has bodies to count
+    consolePrint("\nbodyList:%d", systems::bodyListCount());
     consolePrint(" [%d|%d|%d]", camera::rebuildSky, camera::lockChanged, camera::systemReload);
     consolePrint("\nSkyList:%d,", n.sky);
     consolePrint(" rList:%d", n.local);

@@ -22,6 +22,7 @@
 #include "program/input.h"
 #include "program/window_proc.h"
 #include "render/render.h"
+#include "systems/systems.h"
 #include "vfs/vfs.h"
 #include "video/splash.h"
 #include "video/video.h"
@@ -144,6 +145,8 @@ const StartStep kSteps[] = {
     // The renderers load their sprites, font and tree index and add their layers to the scene
     // before the cameras' step sets the first camera's mode.
     {"renderers", render::start, render::stop, nullptr},
+    // Body graphics and the star-system files; the system itself is entered by the first frame.
+    {"star systems", systems::start, systems::stop, nullptr},
     {"cameras", startCameras, camera::cameraStop, nullptr, true},
     {"macros", console::loadMacros, console::macrosStop, nullptr, true},
     {"splash end", endSplash, nullptr, nullptr},

@@ -81,7 +81,7 @@ TEST_F(Commands, IdentifiersAreHexadecimal) {
 TEST_F(Commands, UnknownOrMissingWordsAnswerWithTheErrorLine) {
     for (const char* line : {"camera 0", "camera 9", "camera", "stars", "stars bright", "set", "set y", "Camera 1",
                              "camera Lock 1", "camera ipos p(0,0,0)", "foo bar", "plugin audience",
-                             "plugin listeners", "show", "macros", "ssys time 5"})
+                             "plugin listeners", "show", "macros", "ssys Time 5"})
         refused(line);
     refused("camera " + std::string(200, 'x'));
     refused(std::string(128, 'c'));
@@ -226,7 +226,17 @@ TEST_F(Commands, DisplaySwitches) {
     }
 }
 
-TEST_F(Commands, SystemTimeIsNoWordWithoutAStarSystemClock) { refused("ssys time 5"); }
+// The star-system clock steps by the days given, and settings changed without a rebuild.
+TEST_F(Commands, SystemTimeStepsTheStarSystemClock) {
+    const double before = cam().systemTime;
+    camera::rebuildSky = 1;
+    silent("ssys time 5.5");
+    EXPECT_DOUBLE_EQ(cam().systemTime, before + 5.5);
+    EXPECT_EQ(camera::rebuildSky, 0);
+    EXPECT_EQ(codes(), std::vector<uint32_t>{zode::kEventCameraChanged});
+    silent("ssys time -2");
+    EXPECT_DOUBLE_EQ(cam().systemTime, before + 3.5);
+}
 
 TEST_F(Commands, SavedCamerasThroughTheConsole) {
     silent("camera zoom 3");
