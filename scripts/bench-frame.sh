@@ -112,13 +112,14 @@ for size in ${sizes//,/ }; do
     for rep in $(seq "$repeats"); do
         # The headless figures, and (the first time) the cameras' stores.
         "$build/bench/bench_video" --stores="$work/stores" --frames="$first:$last" --sizes="$size" \
-            --benchmark_filter=ProgramFrame --benchmark_color=false > "$work/bench.out" 2>&1
+            --benchmark_filter=ProgramFrame > "$work/bench.out" 2>&1
         if grep -q "ERROR OCCURRED" "$work/bench.out"; then
             echo "bench-frame: the headless benchmark failed:" >&2
             grep "ERROR OCCURRED" "$work/bench.out" >&2
             exit 1
         fi
-        awk -v r="$rep" '/^program-frame/ { sub("cpu_ms=", "", $4); print "headless", $2, $3, r, $4 }' \
+        # The lines may follow the console reporter's colour codes.
+        awk -v r="$rep" 'match($0, /program-frame .*/) { split(substr($0, RSTART), f, " "); sub("cpu_ms=", "", f[4]); print "headless", f[2], f[3], r, f[4] }' \
             "$work/bench.out" >> "$results"
         for path in $paths; do
             for camera in $cameras; do
