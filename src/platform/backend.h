@@ -29,10 +29,13 @@ struct Backend {
     bool (*keyHeld)(int vk);
     MouseInfo (*mouseInfo)();
     void (*messageBox)(const char* caption, const char* text);
+    bool (*openDialogWindow)(const char* title, int width, int height, WindowProc proc);
+    void (*closeDialogWindow)();
 
     // Display.
     std::vector<DisplayMode> (*displayModes)();
     void (*displayLibraryVersion)(int v[4]);
+    Desktop (*desktop)();
     bool (*openDisplay)(const DisplayRequest& request, DisplayReport& report);
     void (*closeDisplay)();
     bool (*beginFrame)(FrameTarget& target);

@@ -20,7 +20,9 @@ MouseInfo nullMouse() { return MouseInfo{}; }
 void nullBox(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
 }
+bool nullDialog(const char*, int, int, WindowProc) { return false; }
 std::vector<DisplayMode> nullModes() { return {}; }
+Desktop nullDesktop() { return Desktop{}; }
 void nullVersion(int v[4]) { v[0] = v[1] = v[2] = v[3] = 0; }
 bool nullOpen(const DisplayRequest&, DisplayReport& report) {
     std::snprintf(report.reason, sizeof report.reason, "no backend chosen");
@@ -30,10 +32,10 @@ bool nullBegin(FrameTarget&) { return false; }
 void nullCursorShown(bool) {}
 
 constexpr Backend kNullBackend = {
-    "null",       nullCreate,   nullVoid,   nullPeek,    nullVoid,  nullDispatch,
-    nullPostQuit, nullDispatch, nullCursor, nullKeyHeld, nullMouse, nullBox,
-    nullModes,    nullVersion,  nullOpen,   nullVoid,    nullBegin, nullVoid,
-    nullCursorShown,
+    "null",       nullCreate,   nullVoid,   nullPeek,    nullVoid,    nullDispatch,
+    nullPostQuit, nullDispatch, nullCursor, nullKeyHeld, nullMouse,   nullBox,
+    nullDialog,   nullVoid,     nullModes,  nullVersion, nullDesktop, nullOpen,
+    nullVoid,     nullBegin,    nullVoid,   nullCursorShown,
 };
 
 const Backend* current = &kNullBackend;
@@ -42,6 +44,7 @@ const Backend* current = &kNullBackend;
 
 void useBackend(const Backend* b) { current = b ? b : &kNullBackend; }
 const Backend& backend() { return *current; }
+const char* backendName() { return current->name; }
 
 bool createMainWindow(const char* title, WindowProc proc) { return current->createMainWindow(title, proc); }
 void destroyMainWindow() { current->destroyMainWindow(); }
@@ -54,9 +57,14 @@ void cursorPosition(int& x, int& y) { current->cursorPosition(x, y); }
 bool keyHeld(int vk) { return current->keyHeld(vk); }
 MouseInfo mouseInfo() { return current->mouseInfo(); }
 void messageBox(const char* caption, const char* text) { current->messageBox(caption, text); }
+bool openDialogWindow(const char* title, int width, int height, WindowProc proc) {
+    return current->openDialogWindow(title, width, height, proc);
+}
+void closeDialogWindow() { current->closeDialogWindow(); }
 
 std::vector<DisplayMode> displayModes() { return current->displayModes(); }
 void displayLibraryVersion(int v[4]) { current->displayLibraryVersion(v); }
+Desktop desktop() { return current->desktop(); }
 bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
     report = DisplayReport{};
     return current->openDisplay(request, report);

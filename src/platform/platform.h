@@ -31,6 +31,8 @@ struct Backend;
 void useBackend(const Backend* backend);
 // The backend in use (never null).
 const Backend& backend();
+// Its name: "SDL", "headless", "null".
+const char* backendName();
 
 // ---- Window messages ------------------------------------------------------------------------
 
@@ -85,9 +87,21 @@ using WindowProc = intptr_t (*)(const Message& msg);
 // ---- Window ---------------------------------------------------------------------------------
 
 // Creates the main window titled `title`, resizable and shown maximised. Returns false if the
-// window cannot be created (the caller shows "Can't create back window.").
+// window cannot be created (the caller shows "Can't create back window."), and while a dialog
+// window is open.
 bool createMainWindow(const char* title, WindowProc proc);
 void destroyMainWindow();
+
+// The dialog window of the dialogs shown before the main window exists: width × height window
+// pixels, centred on the desktop, not resizable, titled `title`. Its messages go to `proc` and
+// are taken with peekMessage and waitMessage like the main window's, and the display (openDisplay,
+// beginFrame, showFrame) presents into it while it is open. When a dialog window is open already
+// it takes the new title, size and procedure and is centred again; its display must then be
+// opened again for the new size. False when it cannot be made, and while the main window exists.
+bool openDialogWindow(const char* title, int width, int height, WindowProc proc);
+// Closes the dialog window (and its display); messages still queued for it are dropped, so that
+// the key that closed it never reaches the main window.
+void closeDialogWindow();
 
 // Takes at most one message without waiting; false when none is queued.
 bool peekMessage(Message& msg);
@@ -126,14 +140,27 @@ void writeStandardError(const std::string& text);
 // ---- Display --------------------------------------------------------------------------------
 
 struct DisplayMode {
-    int width = 0;
-    int height = 0;
+    int width = 0;         // pixels of every frame
+    int height = 0;        // pixels
     int bitsPerPixel = 0;  // as the display reports it
     int pages = 2;
+    // 1: a mode of the display, shown in the main window. k > 1: the desktop's size divided by k,
+    // shown full screen with every pixel a k × k square (the program's own modes, not the
+    // display's).
+    int scale = 1;
 };
 
 // The desktop's own size first, then the display's modes and common window sizes that fit.
 std::vector<DisplayMode> displayModes();
+
+// The desktop the windows open on, as the display reports it.
+struct Desktop {
+    int width = 0;         // pixels; 0 when there is no display
+    int height = 0;        // pixels
+    int bitsPerPixel = 0;  // as the display reports it
+    double dpi = 0;        // pixels per inch along the diagonal as the display reports it; 0 unknown
+};
+Desktop desktop();
 // Version of the presentation library as four numbers, for the log header's version line.
 void displayLibraryVersion(int v[4]);
 
@@ -166,6 +193,9 @@ struct DisplayRequest {
     int height = 0;       // pixels
     bool vsync = false;   // frames should wait for the vertical retrace where the path can
     PresentPath path = PresentPath::kAutomatic;  // the path the program's settings ask for
+    // The window covers the whole desktop (a scaled mode: k × the frame fills it); otherwise the
+    // window keeps the size it has.
+    bool fullScreen = false;
 };
 
 struct DisplayReport {
@@ -271,6 +301,38 @@ std::vector<std::string> listFolder(const std::string& folder, const std::string
 std::string currentDirectory();
 // Joins folder and name with '/'.
 std::string joinPath(const std::string& folder, const std::string& name);
+// The folder part of a path: "/usr/bin" for "/usr/bin/vyrex", "." for a bare name.
+std::string parentFolder(const std::string& path);
+// The absolute path of the running program's own file; "" when it cannot be told.
+std::string executablePath();
+// Whether this user may create files in the folder (it exists and is writable).
+bool folderWritable(const std::string& folder);
+// Makes the folder with its missing parents (mode 0755); true when it is a folder afterwards.
+bool makeFolders(const std::string& folder);
+// Replaces the whole file atomically: a temporary file in the same folder, written, flushed to
+// the disk and renamed over the path, so that the path holds the old or the new bytes and never
+// a part. The folder must exist. False (with fileErrorText) when anything failed; the old file
+// is then untouched.
+bool replaceFile(const std::string& path, const void* data, size_t size);
+
+// ---- The user's places (XDG base directories and user folders) ------------------------------
+//
+// Each is an absolute path without a trailing '/'. An environment value that is not an absolute
+// path is ignored, as the XDG base directory rules ask.
+
+// $HOME, else the password database's home of this user, else "/tmp".
+std::string homeFolder();
+// $XDG_DATA_HOME, else ~/.local/share (menu entries go to its "applications" folder).
+std::string dataHome();
+// $XDG_STATE_HOME, else ~/.local/state (logs of an installed copy).
+std::string stateHome();
+// Where pictures go: $XDG_PICTURES_DIR, else the XDG_PICTURES_DIR line of the user-dirs file
+// ($XDG_CONFIG_HOME/user-dirs.dirs, else ~/.config/user-dirs.dirs), else ~/Pictures.
+std::string picturesFolder();
+// The value of the line `name="..."` of a user-dirs file's text: "$HOME/..." is taken relative to
+// `home`, an absolute path as it is, shell escapes (\", \\, \$) undone. "" when the file has no
+// such line or its value is neither. Every text is accepted (a parser of a user's file).
+std::string userDirsValue(const char* text, size_t size, const char* name, const std::string& home);
 
 // ---- Serial port ----------------------------------------------------------------------------
 

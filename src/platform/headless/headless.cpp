@@ -21,6 +21,10 @@ struct State {
     bool failCreate = false;
     std::string title;
     int created = 0;
+    bool dialogOpen = false;
+    std::string dialogTitle;
+    int dialogW = 0, dialogH = 0;
+    int dialogsOpened = 0;
     int waits = 0;
     int peeks = 0;
     int dispatches = 0;
@@ -87,6 +91,11 @@ int windowsCreated() { return state().created; }
 int waitCount() { return state().waits; }
 int peekCount() { return state().peeks; }
 int dispatchCount() { return state().dispatches; }
+bool dialogWindowOpen() { return state().dialogOpen; }
+std::string dialogWindowTitle() { return state().dialogTitle; }
+int dialogWindowWidth() { return state().dialogOpen ? state().dialogW : 0; }
+int dialogWindowHeight() { return state().dialogOpen ? state().dialogH : 0; }
+int dialogWindowsOpened() { return state().dialogsOpened; }
 
 }  // namespace headless
 
@@ -96,7 +105,7 @@ using namespace platform;
 
 bool createMainWindow(const char* title, WindowProc proc) {
     auto& s = state();
-    if (s.failCreate || !proc) return false;
+    if (s.failCreate || !proc || s.dialogOpen) return false;
     s.proc = proc;
     s.title = title ? title : "";
     s.open = true;
@@ -109,6 +118,31 @@ void destroyMainWindow() {
     auto& s = state();
     s.open = false;
     s.proc = nullptr;
+}
+
+bool openDialogWindow(const char* title, int width, int height, WindowProc proc) {
+    auto& s = state();
+    if (s.failCreate || !proc || s.open || width < 1 || height < 1) return false;
+    // A dialog that follows another in the same window starts on a fresh display.
+    if (s.dialogOpen) closeDisplay();
+    s.dialogOpen = true;
+    s.dialogTitle = title ? title : "";
+    s.dialogW = width;
+    s.dialogH = height;
+    s.proc = proc;
+    ++s.dialogsOpened;
+    return true;
+}
+
+void closeDialogWindow() {
+    auto& s = state();
+    if (!s.dialogOpen) return;
+    closeDisplay();
+    s.dialogOpen = false;
+    s.proc = nullptr;
+    // What the dialog did not take is the dialog's, not the main window's.
+    s.queue.clear();
+    for (bool& h : s.held) h = false;
 }
 
 bool peekMessage(Message& msg) {
@@ -164,10 +198,11 @@ void messageBox(const char* caption, const char* text) {
 }
 
 const Backend kBackend = {
-    "headless",      createMainWindow, destroyMainWindow, peekMessage,    waitMessage,
-    dispatchMessage, postQuitMessage,  defaultWindowProc, cursorPosition, keyHeld,
-    mouseInfo,       messageBox,       displayModes,      displayLibraryVersion,
-    openDisplay,     closeDisplay,     beginFrame,        showFrame,      showSystemCursor,
+    "headless",      createMainWindow,      destroyMainWindow, peekMessage,    waitMessage,
+    dispatchMessage, postQuitMessage,       defaultWindowProc, cursorPosition, keyHeld,
+    mouseInfo,       messageBox,            openDialogWindow,  closeDialogWindow,
+    displayModes,    displayLibraryVersion, desktop,           openDisplay,    closeDisplay,
+    beginFrame,      showFrame,             showSystemCursor,
 };
 
 }  // namespace headless::impl

@@ -57,4 +57,12 @@ int waitCount();            // platform::waitMessage calls since reset
 int peekCount();            // platform::peekMessage calls since reset
 int dispatchCount();        // messages handed to the window procedure since reset
 
+// The dialog window (platform::openDialogWindow): open, its title and its size in window pixels
+// (0 while closed), and how often one was opened or given a new dialog since reset.
+bool dialogWindowOpen();
+std::string dialogWindowTitle();
+int dialogWindowWidth();
+int dialogWindowHeight();
+int dialogWindowsOpened();
+
 }  // namespace headless

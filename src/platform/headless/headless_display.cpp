@@ -21,6 +21,7 @@ constexpr Size kCommonSizes[] = {{1920, 1080}, {1680, 1050}, {1600, 900}, {1440,
 
 struct Display {
     int desktopW = 1280, desktopH = 800, desktopBits = 24;
+    double desktopDpi = 0;                     // unknown
     std::vector<platform::DisplayMode> modes;  // set by a test; empty: derived from the desktop
     bool failOpen = false;
     platform::RendererDescription renderer;    // none
@@ -34,6 +35,7 @@ struct Display {
     bool open = false;
     int width = 0, height = 0;                 // of every frame
     bool vsync = false;
+    bool fullScreen = false;                   // the window covers the desktop
     platform::PresentPath path = platform::PresentPath::kAutomatic;
     std::unique_ptr<uint32_t[]> target;        // targetW × targetH
     int targetW = 0, targetH = 0;
@@ -72,6 +74,7 @@ void setDesktop(int width, int height, int bitsPerPixel) {
     display().desktopBits = bitsPerPixel;
 }
 
+void setDesktopDpi(double dpi) { display().desktopDpi = dpi; }
 void setModes(const std::vector<platform::DisplayMode>& modes) { display().modes = modes; }
 void failDisplayOpen(bool fail) { display().failOpen = fail; }
 
@@ -94,6 +97,7 @@ bool displayOpen() { return display().open; }
 int displayWidth() { return display().open ? display().width : 0; }
 int displayHeight() { return display().open ? display().height : 0; }
 bool displayVsync() { return display().vsync; }
+bool displayFullScreen() { return display().open && display().fullScreen; }
 platform::PresentPath presentPath() { return display().path; }
 int framesPresented() { return display().presented; }
 int targetWidth() { return display().haveFrame ? display().targetW : 0; }
@@ -132,6 +136,11 @@ void displayLibraryVersion(int v[4]) {
     v[1] = v[2] = v[3] = 0;
 }
 
+Desktop desktop() {
+    const headless::Display& d = headless::display();
+    return Desktop{d.desktopW, d.desktopH, d.desktopBits, d.desktopDpi};
+}
+
 bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
     headless::Display& d = headless::display();
     closeDisplay();
@@ -141,7 +150,7 @@ bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
         appendReason(reason, size, "the display fails, as the test asked");
         return false;
     }
-    if (!headless::windowOpen()) {
+    if (!headless::windowOpen() && !headless::dialogWindowOpen()) {
         appendReason(reason, size, "no main window");
         return false;
     }
@@ -173,6 +182,7 @@ bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
     d.width = request.width;
     d.height = request.height;
     d.vsync = request.vsync;
+    d.fullScreen = request.fullScreen && headless::windowOpen();
     d.path = chosen;
     d.presented = 0;
     report.path = chosen;
@@ -196,8 +206,23 @@ bool beginFrame(FrameTarget& target) {
     headless::Display& d = headless::display();
     if (!d.open || d.frameBegun) return false;
     const bool surface = d.path == PresentPath::kSurface;
-    const int w = surface && d.windowW ? d.windowW : d.width;
-    const int h = surface && d.windowH ? d.windowH : d.height;
+    // The window's size: set by the test, else the dialog window's, the desktop when full
+    // screen, or the frame's.
+    int w = d.width, h = d.height;
+    if (d.windowW) {
+        w = d.windowW;
+        h = d.windowH;
+    } else if (headless::dialogWindowOpen()) {
+        w = headless::dialogWindowWidth();
+        h = headless::dialogWindowHeight();
+    } else if (d.fullScreen) {
+        w = d.desktopW;
+        h = d.desktopH;
+    }
+    if (!surface) {
+        w = d.width;
+        h = d.height;
+    }
     if (!headless::sizeTarget(d, w, h)) return false;
     target.pixels = d.target.get();
     target.width = w;

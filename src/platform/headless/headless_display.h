@@ -3,11 +3,11 @@
 // size and refresh rate, and the frames the program presented, kept in memory so that tests can
 // read their pixels.
 //
-// The display needs the main window, as on a real desktop: platform::openDisplay fails while no
-// window is open. The frame target is the window's picture on the window-surface path (the
-// window is the frame's size unless a test sets another, and a size set while the display is
-// open takes effect at the next frame, as a resize does) and a frame-sized texture on the
-// streaming-texture path. What the target holds when a frame is shown is what lastFrame gives.
+// The display needs a window, as on a real desktop: platform::openDisplay fails while neither the
+// main window nor the dialog window is open. The frame target is the window's picture on the
+// window-surface path (the window is the frame's size unless a test sets another, or it is the
+// dialog's or the desktop's, see setWindowSize; a size set while the display is open takes effect
+// at the next frame, as a resize does) and a frame-sized texture on the streaming-texture path. What the target holds when a frame is shown is what lastFrame gives.
 #pragma once
 
 #include <cstdint>
@@ -18,14 +18,16 @@
 
 namespace headless {
 
-// Desktop 1280 × 800 at 24 bits, the mode list derived from it, no renderer (so the window
-// surface), no VYREX_PRESENT, unknown refresh rate, the window the frame's size, display closed,
-// no frame kept, system cursor shown, counters 0.
+// Desktop 1280 × 800 at 24 bits of unknown density, the mode list derived from it, no renderer
+// (so the window surface), no VYREX_PRESENT, unknown refresh rate, the window the frame's size,
+// display closed, no frame kept, system cursor shown, counters 0.
 void resetDisplay();
 
 // The desktop whose size heads the derived mode list (the display's modes are the common window
 // sizes that fit it).
 void setDesktop(int width, int height, int bitsPerPixel = 24);
+// The density the desktop reports, pixels per inch along the diagonal; 0: unknown (as Xvfb).
+void setDesktopDpi(double dpi);
 // Replaces the derived list: platform::displayModes returns exactly these. An empty list goes back
 // to the derived one.
 void setModes(const std::vector<platform::DisplayMode>& modes);
@@ -39,7 +41,8 @@ void setRenderer(const platform::RendererDescription& renderer, bool honoursVsyn
 void setPresentEnvironment(const char* value);
 // The refresh rate the display reports; 0: unknown.
 void setRefreshRate(int hz);
-// The window's size in pixels; 0 × 0: the frame's size.
+// The window's size in pixels; 0 × 0: the dialog window's size while it is open, the desktop's
+// for a full-screen display, else the frame's size.
 void setWindowSize(int width, int height);
 // Makes the window surface unavailable (as when SDL offers none), so that it cannot be opened.
 void failWindowSurface(bool fail);
@@ -48,6 +51,7 @@ bool displayOpen();
 int displayWidth();   // pixels of the frames of the open display, 0 when closed
 int displayHeight();
 bool displayVsync();  // vertical sync asked for at openDisplay
+bool displayFullScreen();  // the open display covers the desktop (a scaled mode)
 platform::PresentPath presentPath();  // of the open display
 
 int framesPresented();              // frames shown since resetDisplay (or openDisplay)

@@ -8,6 +8,7 @@ namespace headless::impl {
 
 std::vector<platform::DisplayMode> displayModes();
 void displayLibraryVersion(int v[4]);
+platform::Desktop desktop();
 bool openDisplay(const platform::DisplayRequest& request, platform::DisplayReport& report);
 void closeDisplay();
 bool beginFrame(platform::FrameTarget& target);

@@ -78,6 +78,8 @@ bool fail() {
 
 }  // namespace
 
+void posix::setFileError(const char* text) { lastFileError = text ? text : ""; }
+
 int openFile(const std::string& path, FileMode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {

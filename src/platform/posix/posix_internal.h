@@ -17,6 +17,9 @@ MouseInfo parseInputDevices(const std::string& text);
 // Processor fields of SystemInfo from the text of /proc/cpuinfo.
 void parseCpuInfo(const std::string& text, SystemInfo& info);
 
+// Keeps the reason of a failed file operation for fileErrorText (a static text).
+void setFileError(const char* text);
+
 // Case-insensitive wildcard match: '*' any run of characters, '?' any one character.
 bool wildcardMatch(const char* pattern, const char* name);
 

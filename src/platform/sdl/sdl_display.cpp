@@ -1,6 +1,6 @@
-// SDL backend, display half: the list of display modes, the choice of the present path, and the
-// presentation of finished frames in the main window through the window surface or a streaming
-// texture.
+// SDL backend, display half: the desktop and the list of display modes, the choice of the
+// present path, and the presentation of finished frames in the main window (full screen for the
+// scaled modes) or the dialog window through the window surface or a streaming texture.
 #include <SDL.h>
 
 #include <cstdio>
@@ -25,6 +25,7 @@ int frameW = 0, frameH = 0;     // pixels of every frame
 bool frameBegun = false;        // beginFrame handed out a target that showFrame has not shown
 SDL_Rect textureDest{0, 0, 0, 0};  // where the texture is drawn, renderer output pixels
 SDL_Rect mapped{0, 0, 0, 0};       // the view last reported to the window half, window pixels
+bool madeFullScreen = false;    // openDisplay took the window full screen; closeDisplay gives it back
 uint64_t framesShown = 0;
 uint64_t closeAfterFrames = 0;  // VYREX_EXIT_AFTER_FRAMES; 0: never
 
@@ -150,11 +151,27 @@ void mapView(const Rect& view, int areaW, int areaH, SDL_Window* window) {
 
 }  // namespace
 
+// The launcher asks its questions before any window exists: SDL's video is brought up just for
+// the question and put down again.
+class VideoForAQuestion {
+public:
+    VideoForAQuestion() : inited_(!SDL_WasInit(SDL_INIT_VIDEO)), ok_(!inited_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+    ~VideoForAQuestion() {
+        if (inited_ && ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    VideoForAQuestion(const VideoForAQuestion&) = delete;
+    VideoForAQuestion& operator=(const VideoForAQuestion&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool inited_;
+    bool ok_;
+};
+
 std::vector<DisplayMode> displayModes() {
     std::vector<DisplayMode> modes;
-    // The launcher asks before the main window exists; bring SDL's video up just for the question.
-    const bool inited = !SDL_WasInit(SDL_INIT_VIDEO);
-    if (inited && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return modes;
+    const VideoForAQuestion video;
+    if (!video.ok()) return modes;
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
         const int bits = (int)SDL_BITSPERPIXEL(desktop.format);
@@ -168,8 +185,21 @@ std::vector<DisplayMode> displayModes() {
         for (const Size& s : kCommonSizes)
             if (s.w <= desktop.w && s.h <= desktop.h) addMode(modes, s.w, s.h, bits);
     }
-    if (inited) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return modes;
+}
+
+Desktop desktop() {
+    Desktop d;
+    const VideoForAQuestion video;
+    SDL_DisplayMode mode;
+    if (!video.ok() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return d;
+    d.width = mode.w;
+    d.height = mode.h;
+    d.bitsPerPixel = (int)SDL_BITSPERPIXEL(mode.format);
+    // X servers without a monitor's size (Xvfb, many remote desktops) have no density to give.
+    float diagonal = 0, horizontal = 0, vertical = 0;
+    if (SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) == 0 && diagonal > 0) d.dpi = diagonal;
+    return d;
 }
 
 void displayLibraryVersion(int v[4]) {
@@ -196,6 +226,13 @@ bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
     }
     frameW = request.width;
     frameH = request.height;
+    if (request.fullScreen) {
+        // Full screen on the desktop as it is: no change of the display's own mode, and the
+        // program stays on screen when another window takes the focus.
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) madeFullScreen = true;
+        else appendReason(reason, size, "full screen failed (%s), so in the window; ", SDL_GetError());
+    }
     report.refreshHz = refreshRate(window);
 
     PresentPath chosen = forcedPresentPath(request.path, std::getenv("VYREX_PRESENT"), reason, size);
@@ -231,6 +268,8 @@ void closeDisplay() {
     frameBegun = false;
     path = PresentPath::kAutomatic;
     frameW = frameH = 0;
+    if (madeFullScreen && sdlMainWindow()) SDL_SetWindowFullscreen(sdlMainWindow(), 0);
+    madeFullScreen = false;
 }
 
 bool beginFrame(FrameTarget& target) {

@@ -9,9 +9,10 @@ struct SDL_Window;
 
 namespace platform::sdl {
 
-// The main window, or nullptr before createMainWindow / after destroyMainWindow. It stays valid
-// after a close request (the window is only hidden then) until destroyMainWindow at shutdown, so
-// the presentation never outlives its window.
+// The window frames are presented in: the main window, or nullptr before createMainWindow /
+// after destroyMainWindow, or the dialog window while it is open. The main window stays valid
+// after a close request (it is only hidden then) until destroyMainWindow at shutdown, so the
+// presentation never outlives its window.
 SDL_Window* sdlMainWindow();
 
 // The drawing surface (surfaceW × surfaceH pixels) is shown scaled in the window rectangle
@@ -25,6 +26,7 @@ void sdlPostMessage(uint32_t message);
 // The display half's entries of the backend table.
 std::vector<DisplayMode> displayModes();
 void displayLibraryVersion(int v[4]);
+Desktop desktop();
 bool openDisplay(const DisplayRequest& request, DisplayReport& report);
 void closeDisplay();
 bool beginFrame(FrameTarget& target);

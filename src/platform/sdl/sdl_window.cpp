@@ -1,6 +1,6 @@
-// SDL backend, window half: the main window, SDL events turned into Windows-style messages with
-// virtual-key codes, key state, pointer position mapped to surface pixels, mouse description and
-// message boxes.
+// SDL backend, window half: the main window and the dialog window, SDL events turned into
+// Windows-style messages with virtual-key codes, key state, pointer position mapped to surface
+// pixels, mouse description and message boxes.
 #include <SDL.h>
 
 #include <cstdio>
@@ -22,7 +22,8 @@ struct Mapping {
     int surfaceW = 0, surfaceH = 0;                  // surface pixels
 };
 
-SDL_Window* window = nullptr;
+SDL_Window* window = nullptr;  // the main window or the dialog window; never both
+bool dialog = false;           // `window` is the dialog window
 WindowProc windowProc = nullptr;
 bool closed = false;       // a close request destroyed the window (hidden until shutdown)
 bool initedVideo = false;  // this half initialised SDL's video subsystem
@@ -234,15 +235,33 @@ void sdlSetSurfaceMapping(int viewX, int viewY, int viewW, int viewH, int surfac
     mapping = Mapping{viewX, viewY, viewW, viewH, surfaceW, surfaceH};
 }
 
+// Brings SDL's video up for a window; false (said on standard error) when it cannot.
+bool initVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    initedVideo = true;
+    return true;
+}
+
+void quitVideo() {
+    if (initedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    initedVideo = false;
+}
+
+// A new window starts with no messages, no keys held and the pointer mapped 1:1.
+void freshInput() {
+    queue.clear();
+    for (bool& h : held) h = false;
+    mapping = Mapping{};
+    translatedButtons = translatedModifiers = 0;
+}
+
 bool createMainWindow(const char* title, WindowProc proc) {
     if (window || !proc) return false;
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
-            return false;
-        }
-        initedVideo = true;
-    }
+    if (!initVideo()) return false;
     // The desktop's usable area: under a window manager the maximised window becomes about that
     // anyway, and without one (a bare X server, a kiosk, a remote session) nothing would maximise
     // it, so it is made that large from the start.
@@ -252,16 +271,13 @@ bool createMainWindow(const char* title, WindowProc proc) {
     window = SDL_CreateWindow(title, area.x, area.y, area.w, area.h, SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED);
     if (!window) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
-        if (initedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        initedVideo = false;
+        quitVideo();
         return false;
     }
+    dialog = false;
     windowProc = proc;
     closed = false;
-    queue.clear();
-    for (bool& h : held) h = false;
-    mapping = Mapping{};
-    translatedButtons = translatedModifiers = 0;
+    freshInput();
     SDL_ShowWindow(window);
     SDL_MaximizeWindow(window);
     SDL_StartTextInput();
@@ -269,14 +285,56 @@ bool createMainWindow(const char* title, WindowProc proc) {
 }
 
 void destroyMainWindow() {
+    if (dialog) return;
     if (window) {
         SDL_StopTextInput();
         SDL_DestroyWindow(window);
     }
     window = nullptr;
     windowProc = nullptr;
-    if (initedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    initedVideo = false;
+    quitVideo();
+}
+
+bool openDialogWindow(const char* title, int width, int height, WindowProc proc) {
+    if ((window && !dialog) || !proc || width < 1 || height < 1) return false;
+    if (window) {
+        // The next dialog of the same run: the window takes its size and title. Its surface is
+        // made again at the new size by the display's next open.
+        closeDisplay();
+        SDL_SetWindowTitle(window, title);
+        SDL_SetWindowSize(window, width, height);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        windowProc = proc;
+        freshInput();
+        return true;
+    }
+    if (!initVideo()) return false;
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+    if (!window) {
+        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        quitVideo();
+        return false;
+    }
+    dialog = true;
+    windowProc = proc;
+    closed = false;
+    freshInput();
+    SDL_RaiseWindow(window);
+    return true;
+}
+
+void closeDialogWindow() {
+    if (!window || !dialog) return;
+    closeDisplay();
+    SDL_DestroyWindow(window);
+    window = nullptr;
+    dialog = false;
+    windowProc = nullptr;
+    // The release of the key that closed the dialog is still on its way; it is the dialog's.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    freshInput();
+    quitVideo();
 }
 
 bool peekMessage(Message& msg) {
@@ -307,7 +365,7 @@ intptr_t defaultWindowProc(const Message& msg) {
     // Closing destroys the window once and announces it with WM_DESTROY. The SDL window is only
     // hidden here: the presentation still draws into it until the shutdown closes the display,
     // and destroyMainWindow releases it after that.
-    if (msg.message == WM_CLOSE && window && !closed) {
+    if (msg.message == WM_CLOSE && window && !dialog && !closed) {
         closed = true;
         SDL_HideWindow(window);
         post(WM_DESTROY, 0, 0);
@@ -333,10 +391,11 @@ void messageBox(const char* caption, const char* text) {
 }
 
 const Backend kBackend = {
-    "SDL",           createMainWindow, destroyMainWindow, peekMessage,    waitMessage,
-    dispatchMessage, postQuitMessage,  defaultWindowProc, cursorPosition, keyHeld,
-    mouseInfo,       messageBox,       displayModes,      displayLibraryVersion,
-    openDisplay,     closeDisplay,     beginFrame,        showFrame,      showSystemCursor,
+    "SDL",           createMainWindow,      destroyMainWindow, peekMessage,    waitMessage,
+    dispatchMessage, postQuitMessage,       defaultWindowProc, cursorPosition, keyHeld,
+    mouseInfo,       messageBox,            openDialogWindow,  closeDialogWindow,
+    displayModes,    displayLibraryVersion, desktop,           openDisplay,    closeDisplay,
+    beginFrame,      showFrame,             showSystemCursor,
 };
 
 const Backend* backend() { return &kBackend; }
