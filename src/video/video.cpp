@@ -3,6 +3,7 @@
 #include "video/video.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -47,7 +48,10 @@ void logVideo() {
     for (int i = 0; i < modeList.count; ++i) {
         const platform::DisplayMode& m = modeList.modes[i];
         char name[48], pages[16];
-        std::snprintf(name, sizeof name, "%dx%dx%d", m.width, m.height, m.bitsPerPixel);
+        if (m.scale > 1)
+            std::snprintf(name, sizeof name, "%dx%dx%d/x%d", m.width, m.height, m.bitsPerPixel, m.scale);
+        else
+            std::snprintf(name, sizeof name, "%dx%dx%d", m.width, m.height, m.bitsPerPixel);
         std::snprintf(pages, sizeof pages, "%d pages", m.pages);
         logc::print(1, "%s", i == state.modeIndex ? "\r\n\t\t*" : "\r\n\t\t ");
         logc::print(1, "%s %s %s", name, kDriverName, pages);
@@ -77,6 +81,13 @@ void logVideo() {
         logc::print(1, "\r\n\t\tPacing: the renderer waits for the retrace");
     else
         logc::print(1, "\r\n\t\tPacing: none, frames run free (VSYNC 0)");
+    // What the automatic choice and the scaled modes were made from.
+    const platform::Desktop& d = modeList.desktop;
+    if (d.width > 0 && pixelMillimetres(d.dpi, 1) > 0)
+        logc::print(1, "\r\n\t\tDesktop: %d x %d, %.0f dpi, pixels %.2f mm; this mode's %.2f mm", d.width,
+                    d.height, d.dpi, pixelMillimetres(d.dpi, 1), pixelMillimetres(d.dpi, state.mode.scale));
+    else if (d.width > 0)
+        logc::print(1, "\r\n\t\tDesktop: %d x %d, density not reported", d.width, d.height);
 }
 
 void releaseDisplay() {
@@ -103,6 +114,7 @@ bool openDisplay() {
     request.width = w;
     request.height = h;
     request.vsync = state.waitMode == 1;
+    request.fullScreen = state.mode.scale > 1;
     request.path = settings::VIDpresent == 1   ? platform::PresentPath::kSurface
                    : settings::VIDpresent == 2 ? platform::PresentPath::kTexture
                                                : platform::PresentPath::kAutomatic;
@@ -189,6 +201,7 @@ bool modeUsable(const platform::DisplayMode& m, int backBufferInSystemMemory) {
 
 void filterModes(const platform::DisplayMode* modes, int count, int bb, ModeList& out) {
     out.count = 0;
+    out.desktop = platform::Desktop{};
     for (int i = 0; i < count && out.count < kMaxModes; ++i) {
         const platform::DisplayMode& m = modes[i];
         if (!modeUsable(m, bb)) continue;
@@ -197,19 +210,54 @@ void filterModes(const platform::DisplayMode* modes, int count, int bb, ModeList
             const platform::DisplayMode& o = out.modes[j];
             seen = o.width == m.width && o.height == m.height && o.bitsPerPixel == m.bitsPerPixel;
         }
-        if (!seen) out.modes[out.count++] = m;
+        if (seen) continue;
+        out.modes[out.count] = m;
+        out.modes[out.count++].scale = 1;  // whatever the table says: the display's own modes
     }
 }
 
+void addScaledModes(const platform::Desktop& desktop, int bb, ModeList& list) {
+    list.desktop = platform::Desktop{};
+    const platform::DisplayMode own{desktop.width, desktop.height, desktop.bitsPerPixel, 2, 1};
+    if (!modeUsable(own, bb)) return;
+    list.desktop = desktop;
+    for (int k = 2; k <= kMaxScale && list.count < kMaxModes; ++k) {
+        const platform::DisplayMode scaled{desktop.width / k, desktop.height / k, desktop.bitsPerPixel, 2, k};
+        if (modeUsable(scaled, bb)) list.modes[list.count++] = scaled;
+    }
+}
+
+double pixelMillimetres(double dpi, int scale) {
+    if (!(dpi >= 50 && dpi <= 1000) || scale < 1) return 0;
+    return 25.4 / dpi * scale;
+}
+
 int automaticMode(const ModeList& list) {
+    const platform::Desktop& d = list.desktop;
+    int best = -1;
+    double bestMiss = 0;
+    for (int i = 0; i < list.count && d.width > 0; ++i) {
+        const platform::DisplayMode& m = list.modes[i];
+        const bool candidate = m.scale > 1 || (m.width == d.width && m.height == d.height);
+        const double mm = pixelMillimetres(d.dpi, m.scale);
+        if (!candidate || mm <= 0 || m.height < kMinAutomaticHeight) continue;
+        const double miss = std::fabs(mm - kComfortablePixelMm);
+        // Scales rise through the list, so the first of two equal misses has more pixels.
+        if (best < 0 || miss < bestMiss) {
+            best = i;
+            bestMiss = miss;
+        }
+    }
+    if (best >= 0) return best;
     for (int i = 0; i < list.count; ++i)
-        if (list.modes[i].height >= 480) return i;
+        if (list.modes[i].height >= kMinAutomaticHeight) return i;
     return 0;
 }
 
 int buildModeList() {
     const std::vector<platform::DisplayMode> modes = platform::displayModes();
     filterModes(modes.data(), (int)modes.size(), settings::VIDbckBuffSysMem, modeList);
+    addScaledModes(platform::desktop(), settings::VIDbckBuffSysMem, modeList);
     return modeList.count;
 }
 
@@ -287,10 +335,12 @@ void present() {
 }
 
 void requestScreenshot() {
+    // An installed copy's pictures folder may not exist yet (a fresh account has no ~/Pictures).
+    platform::makeFolders(app::pictureFolder);
     for (unsigned n = 1; n <= 0xFFFF; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "pic%04X.bmp", n);
-        const std::string path = platform::joinPath(app::programFolder, name);
+        const std::string path = platform::joinPath(app::pictureFolder, name);
         if (platform::pathExists(path)) continue;
         if (path.size() >= sizeof state.screenshotPath) return;
         std::memcpy(state.screenshotPath, path.c_str(), path.size() + 1);

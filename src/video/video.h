@@ -36,16 +36,26 @@
 namespace video {
 
 // ---- Mode list --------------------------------------------------------------------------------
+//
+// The display's own modes, in its order, then the scaled modes: the desktop's size divided by 2,
+// 3 and 4, drawn at that size and shown full screen with every pixel a k × k square. The sky was
+// drawn for pixels about 0.4 mm wide; on today's screens a pixel is 0.15 to 0.3 mm and a
+// one-pixel star is dust, so a scaled mode gives the sky back its pixels. Stored indexes of the
+// display's modes keep their meaning, since the scaled modes come after them.
 
 constexpr int kMaxModes = 64;
+constexpr int kMaxScale = 4;                 // the largest scaled mode divides the desktop by this
+constexpr double kComfortablePixelMm = 0.4;  // the pixel the sky was drawn for, millimetres
+constexpr int kMinAutomaticHeight = 480;     // pixels: the automatic choice takes no lower mode
 
 struct ModeList {
     platform::DisplayMode modes[kMaxModes];
     int count = 0;
+    platform::Desktop desktop;  // what the scaled modes were made from; width 0 when none were
 };
 
-// The display modes the program may use, in the display's order; built by the launcher before
-// the video starts (and by `start` itself if nobody has).
+// The display modes the program may use; built by the launcher before the video starts (and by
+// `start` itself if nobody has).
 extern ModeList modeList;
 
 // A mode is usable with more than 8 and at most 24 bits per pixel, a width of at least 640 and
@@ -54,11 +64,22 @@ bool modeUsable(const platform::DisplayMode& mode, int backBufferInSystemMemory)
 // Fills `out` with the usable modes of `modes` (at most kMaxModes, duplicates left out).
 void filterModes(const platform::DisplayMode* modes, int count, int backBufferInSystemMemory,
                  ModeList& out);
-// The automatic choice: the first mode at least 480 pixels high, or 0 when there is none.
+// Appends the usable scaled modes of the desktop to `list` while it has room, and keeps the
+// desktop in list.desktop. Nothing when the desktop's own mode is not usable: a scaled mode is
+// that mode drawn with fewer pixels.
+void addScaledModes(const platform::Desktop& desktop, int backBufferInSystemMemory, ModeList& list);
+// The width in millimetres of one pixel of a display of `dpi` pixels per inch, shown `scale`
+// times larger; 0 when the density is unknown or not believable (below 50 or above 1000 pixels
+// per inch, as displays that report no size or a wrong one give).
+double pixelMillimetres(double dpi, int scale);
+// The automatic choice (VIDdefault −1). When list.desktop's density is known: of the desktop's own
+// mode and its scaled modes at least kMinAutomaticHeight high, the one whose pixel comes closest
+// to kComfortablePixelMm (the one with more pixels on a tie). Otherwise, or when there is none of them, the
+// first mode at least kMinAutomaticHeight high, or 0 when there is none.
 int automaticMode(const ModeList& list);
-// Builds `modeList` from the platform's modes with the stored `VIDbckBuffSysMem`. Returns the
-// number of usable modes. `VIDdefault` is left as it is: -1 means the automatic choice, made by
-// `start` (state.modeIndex tells which mode that was).
+// Builds `modeList` from the platform's modes and desktop with the stored `VIDbckBuffSysMem`.
+// Returns the number of usable modes. `VIDdefault` is left as it is: -1 means the automatic
+// choice, made by `start` (state.modeIndex tells which mode that was).
 int buildModeList();
 
 // ---- Colour tables ----------------------------------------------------------------------------
@@ -127,7 +148,7 @@ struct State {
     int pointerKind = kNormalPointer;  // set by the in-scene window system
     uint32_t clearColour = 0;
     int screenshotPending = 0;
-    char screenshotPath[app::kPathMax + 16] = "";
+    char screenshotPath[app::kPlaceMax + 16] = "";
     int open = 0;
 };
 
@@ -137,8 +158,9 @@ extern ColourTables colours;
 int start();
 void stop();
 void present();
-// Chooses the first free "picNNNN.bmp" in the program folder and marks the next present to save
-// the frame there.
+// Chooses the first free "picNNNN.bmp" in the pictures folder (app::pictureFolder: the program
+// folder, or the user's pictures folder when the program folder is not writable; made when
+// missing) and marks the next present to save the frame there.
 void requestScreenshot();
 // A BMP from the packs converted to the drawing surface's pixel format, or null.
 draw::BitmapPtr loadDisplayBitmap(const char* name);

@@ -100,6 +100,7 @@ protected:
         std::filesystem::create_directory(root + "/data");
         std::strcpy(saved, app::programFolder);
         std::snprintf(app::programFolder, sizeof app::programFolder, "%s", root.c_str());
+        std::snprintf(app::pictureFolder, sizeof app::pictureFolder, "%s", root.c_str());
         headless::reset();
         headless::resetDisplay();
         headless::setModes({{640, 480, 24, 2}});
@@ -128,6 +129,7 @@ protected:
         settings::VIDpresent = 0;
         video::modeList.count = 0;
         std::strcpy(app::programFolder, saved);
+        std::strcpy(app::pictureFolder, saved);
         std::filesystem::remove_all(root);
     }
 
@@ -158,6 +160,8 @@ protected:
 
 TEST_F(Video, BuildsTheModeListFromTheDisplayAndKeepsTheAutomaticChoiceAutomatic) {
     headless::setModes({{640, 400, 16, 2}, {800, 600, 24, 2}, {1024, 768, 24, 1}});
+    // A desktop too small for a scaled mode: the list is the display's alone.
+    headless::setDesktop(1024, 768);
     EXPECT_EQ(video::buildModeList(), 2);
     EXPECT_EQ(video::automaticMode(video::modeList), 1);
     EXPECT_EQ(settings::VIDdefault, -1) << "the stored -1 means automatic on every machine";
@@ -273,6 +277,7 @@ TEST_F(Video, StartFailuresReportAndLeaveNothingOpen) {
     headless::failDisplayOpen(false);
 
     headless::setModes({{320, 200, 8, 1}});
+    headless::setDesktop(320, 200, 8);
     video::modeList.count = 0;
     EXPECT_EQ(video::start(), 0);
     EXPECT_NE(log().find("MGL VIDEO ERROR (-7)'no usable display mode'"), std::string::npos);
@@ -381,12 +386,15 @@ TEST_F(Video, ScreenshotsAreNumberedAndHoldTheFrameWithoutThePointer) {
 TEST_F(Video, AScreenshotThatCannotBeCreatedStaysPending) {
     packs();
     ASSERT_EQ(video::start(), 1);
-    std::snprintf(app::programFolder, sizeof app::programFolder, "%s/missing", root.c_str());
+    // The pictures folder is made when missing; a file in its way keeps it from being made.
+    std::fclose(std::fopen((root + "/missing").c_str(), "wb"));
+    std::snprintf(app::pictureFolder, sizeof app::pictureFolder, "%s/missing", root.c_str());
     video::requestScreenshot();
     ASSERT_EQ(video::state.screenshotPending, 1);
     video::present();
     video::present();
     EXPECT_EQ(video::state.screenshotPending, 1);
+    std::filesystem::remove(root + "/missing");
     std::filesystem::create_directory(root + "/missing");
     video::present();
     EXPECT_EQ(video::state.screenshotPending, 0);
