@@ -8,6 +8,7 @@
 #include "base/timer.h"
 #include "base/zode.h"
 #include "video/video.h"
+#include "zwindows/paint.h"
 #include "zwindows/widgets.h"
 #include "zwindows/zwindows.h"
 #include "zwindows/zwindows_internal.h"
@@ -490,13 +491,16 @@ void resetState() {
 
 const Colours& colours() { return standard; }
 
+Colours standardColours(const video::ColourTables& t) {
+    return Colours{t.black,    t.white,   t.grey[6], t.grey[3], t.grey[2], t.grey[12],
+                   t.grey[13], t.grey[9], t.blue[6], t.blue[8], t.blue[6], t.red[6]};
+}
+
 int start() {
     if (running) stop();
     resetState();
     running = false;
-    const video::ColourTables& t = video::colours;
-    standard = Colours{t.black,   t.white,   t.grey[6],  t.grey[3], t.grey[2], t.grey[12],
-                       t.grey[13], t.grey[9], t.blue[6], t.blue[8], t.blue[6], t.red[6]};
+    standard = standardColours(video::colours);
     closeBox = video::loadDisplayBitmap("close.bmp");
     if (!closeBox) return 0;
     detail::loadFont();

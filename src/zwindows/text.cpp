@@ -3,6 +3,7 @@
 
 #include "console/console.h"
 #include "vfs/vfs.h"
+#include "zwindows/paint.h"
 #include "zwindows/zwindows.h"
 #include "zwindows/zwindows_internal.h"
 
@@ -22,8 +23,16 @@ void loadFont() {
     size_t size = 0;
     // The console loaded it before; the packs hand out the same block.
     const uint8_t* font = vfs::loadFile("default.bft", &size);
+    useFont(font, size);
+}
+
+void forgetFont() { fontLoaded = false; }
+
+}  // namespace detail
+
+bool useFont(const uint8_t* font, size_t size) {
     fontLoaded = font && size >= size_t(console::kGlyphs) * console::kGlyphBytes;
-    if (!fontLoaded) return;
+    if (!fontLoaded) return false;
     for (int g = 0; g < console::kGlyphs; ++g)
         for (int row = 0; row < console::kCellHeight; ++row) {
             uint8_t mask = 0;
@@ -32,11 +41,8 @@ void loadFont() {
                 if (pixels[column] == 0xFF) mask |= uint8_t(1u << column);
             glyphRows[g][row] = mask;
         }
+    return true;
 }
-
-void forgetFont() { fontLoaded = false; }
-
-}  // namespace detail
 
 void drawText(draw::Surface& s, int x, int y, const char* text, int length, uint32_t colour,
               int clipLeft, int clipRight) {

@@ -1,10 +1,12 @@
 // The widget classes BUTTON, CHECK, SCROLL, EDIT, GROUP and LIST: their messages and painting.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/input_state.h"
 #include "video/video.h"
+#include "zwindows/paint.h"
 #include "zwindows/widgets.h"
 #include "zwindows/zwindows_internal.h"
 
@@ -32,37 +34,14 @@ int32_t clampToInt32(intptr_t v) {
 // ---- BUTTON --------------------------------------------------------------------------------------
 
 void paintButton(Node node, const ButtonData& d, draw::Surface& s) {
-    const Colours& c = colours();
-    const Rect r = clientRect(node);
     // Drawn pressed only while the button is still held: a press that left it stays up.
-    if (d.pressed && input::pointer.leftDown) {
-        draw::setColour(s, c.title);
-        draw::fillRect(s, r.x, r.y, r.x + r.width, r.y + r.height);
-        draw::setColour(s, c.dark);
-        draw::rect(s, r.x, r.y, r.x + r.width, r.y + r.height);
-    } else {
-        drawEdges(s, r, c.light, c.dark);
-    }
-    const int length = captionLength(node);
-    drawText(s, r.x + (r.width - kCellWidth * length) / 2, r.y + (r.height - kCellHeight) / 2, nodeCaption(node),
-             length, c.text, r.x, r.x + r.width);
+    paintButtonFace(s, clientRect(node), nodeCaption(node), d.pressed && input::pointer.leftDown, colours());
 }
 
 // ---- CHECK ---------------------------------------------------------------------------------------
 
 void paintCheck(Node node, const CheckData& d, draw::Surface& s) {
-    const Colours& c = colours();
-    const Rect r = clientRect(node);
-    const int bx = r.x + 2, by = r.y + r.height / 2 - 4;
-    draw::setColour(s, c.field);
-    draw::fillRect(s, bx, by, bx + 8, by + 8);
-    drawEdges(s, Rect{bx, by, 8, 8}, c.darkEdge, c.field);
-    if (d.state) {
-        draw::setColour(s, c.text);
-        draw::line(s, r.x + 4, by + 2, r.x + 8, by + 6);
-        draw::line(s, r.x + 4, by + 6, r.x + 8, by + 2);
-    }
-    drawText(s, r.x + 18, by, nodeCaption(node), kCaptionMax, c.text, r.x + 18, r.x + r.width);
+    paintCheckBox(s, clientRect(node), nodeCaption(node), d.state != 0, colours());
 }
 
 // ---- SCROLL --------------------------------------------------------------------------------------
@@ -153,19 +132,7 @@ void paintEdit(Node node, EditData& d, draw::Surface& s) {
 
 // ---- GROUP ---------------------------------------------------------------------------------------
 
-void paintGroup(Node node, draw::Surface& s) {
-    const Colours& c = colours();
-    const Rect r = clientRect(node);
-    const int left = r.x, top = r.y + 4, right = r.x + r.width - 1, bottom = r.y + r.height - 1;
-    draw::setColour(s, c.text);
-    draw::line(s, left, top, left, bottom);
-    draw::line(s, left, bottom, right, bottom);
-    draw::line(s, right, bottom, right, top);
-    draw::line(s, left, top, std::min(left + 8, right), top);
-    const int gapEnd = left + kCellWidth * captionLength(node) + 16;
-    if (gapEnd < right) draw::line(s, gapEnd, top, right, top);
-    drawText(s, r.x + 12, r.y, nodeCaption(node), kCaptionMax, c.text, r.x, right);
-}
+void paintGroup(Node node, draw::Surface& s) { paintGroupFrame(s, clientRect(node), nodeCaption(node), colours()); }
 
 // ---- LIST ----------------------------------------------------------------------------------------
 
@@ -431,5 +398,47 @@ int32_t listProc(zode::Message* m) {
 }
 
 }  // namespace detail
+
+// ---- Faces (paint.h) -----------------------------------------------------------------------------
+
+void paintButtonFace(draw::Surface& s, const Rect& r, const char* caption, bool pressed, const Colours& c) {
+    if (pressed) {
+        draw::setColour(s, c.title);
+        draw::fillRect(s, r.x, r.y, r.x + r.width, r.y + r.height);
+        draw::setColour(s, c.dark);
+        draw::rect(s, r.x, r.y, r.x + r.width, r.y + r.height);
+    } else {
+        drawEdges(s, r, c.light, c.dark);
+    }
+    const int length = caption ? int(std::strlen(caption)) : 0;
+    drawText(s, r.x + (r.width - kCellWidth * length) / 2, r.y + (r.height - kCellHeight) / 2, caption, length,
+             c.text, r.x, r.x + r.width);
+}
+
+void paintCheckBox(draw::Surface& s, const Rect& r, const char* caption, bool checked, const Colours& c) {
+    const int bx = r.x + 2, by = r.y + r.height / 2 - 4;
+    draw::setColour(s, c.field);
+    draw::fillRect(s, bx, by, bx + 8, by + 8);
+    drawEdges(s, Rect{bx, by, 8, 8}, c.darkEdge, c.field);
+    if (checked) {
+        draw::setColour(s, c.text);
+        draw::line(s, r.x + 4, by + 2, r.x + 8, by + 6);
+        draw::line(s, r.x + 4, by + 6, r.x + 8, by + 2);
+    }
+    drawText(s, r.x + 18, by, caption, INT32_MAX, c.text, r.x + 18, r.x + r.width);
+}
+
+void paintGroupFrame(draw::Surface& s, const Rect& r, const char* caption, const Colours& c) {
+    const int left = r.x, top = r.y + 4, right = r.x + r.width - 1, bottom = r.y + r.height - 1;
+    draw::setColour(s, c.text);
+    draw::line(s, left, top, left, bottom);
+    draw::line(s, left, bottom, right, bottom);
+    draw::line(s, right, bottom, right, top);
+    draw::line(s, left, top, std::min(left + 8, right), top);
+    const int length = caption ? int(std::strlen(caption)) : 0;
+    const int gapEnd = left + kCellWidth * length + 16;
+    if (gapEnd < right) draw::line(s, gapEnd, top, right, top);
+    drawText(s, r.x + 12, r.y, caption, length, c.text, r.x, right);
+}
 
 }  // namespace zwindows
