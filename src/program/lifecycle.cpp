@@ -16,6 +16,7 @@
 #include "console/console.h"
 #include "console/macros.h"
 #include "extensions/markers.h"
+#include "launcher/launcher.h"
 #include "navigation/camera.h"
 #include "platform/platform.h"
 #include "platform/store.h"
@@ -66,9 +67,19 @@ int startLog() {
     logc::resetChannels();
     logc::openChannel(0, "null:");
     if (app::mode.DB) {
-        std::string sink = "$" + platform::joinPath(app::programFolder, "vyrex.log");
-        logc::openChannel(1, sink.c_str());
+        // An installed copy logs to its own folder under $XDG_STATE_HOME, made on first use.
+        const bool elsewhere = std::strcmp(app::logFolder, app::programFolder) != 0;
+        if (elsewhere) platform::makeFolders(app::logFolder);
+        const std::string file = platform::joinPath(app::logFolder, "vyrex.log");
+        logc::openChannel(1, ("$" + file).c_str());
+        // The log was asked for: a log that cannot be written is said where it can be.
+        if (logc::channelKind(1) != 2)
+            platform::writeStandardError("vyrex: the log cannot be written to " + file + ": " +
+                                         platform::fileErrorText() + "\n");
         logc::writeHeader();
+        if (elsewhere) logc::print(1, "\r\n\tLog: %s (the program folder cannot be written)", app::logFolder);
+        if (std::strcmp(app::pictureFolder, app::programFolder) != 0)
+            logc::print(1, "\r\n\tScreenshots: %s", app::pictureFolder);
     } else {
         logc::openChannel(1, "null:");
     }
@@ -197,7 +208,9 @@ void parseCommandLine(const char* text) {
                 app::mode.RST = 1;
                 app::firstRun = 1;
                 break;
-            case 'l': return takeValue(after, app::programFolder);
+            case 'l':
+                app::programFolderGiven = 1;
+                return takeValue(after, app::programFolder);
             case 'r': return takeValue(after, app::registryRoot);
             default: break;
         }
@@ -306,13 +319,15 @@ int entry(const char* commandLine) {
     resetProcessState();
     std::snprintf(app::commandLine, sizeof app::commandLine, "%s", commandLine ? commandLine : "");
     parseCommandLine(app::commandLine);
+    app::settleFolders();
     app::systemInfo = platform::gatherSystemInfo();
     settings::readStartupValues();
     // The launcher's Run resets the cameras on a first run; without the launcher, entry does.
     if (app::firstRun) app::mode.RST = 1;
     parseVideoOptions(app::commandLine);
-    // launcher: register the display drivers; with CNF show the launcher dialog, and return 0 at
-    // once when the user leaves it with Exit
+    // The mode list, and without -c the launcher's dialogs: Exit leaves before anything of the
+    // program exists.
+    if (!launcher::runLauncher()) return 0;
 
     if (!startup()) return 1;
     int result = mainLoop();

@@ -27,6 +27,12 @@ struct Group {
 Group pointerBitmaps();
 Group introBitmaps();
 Group interfaceBitmaps();  // interface.cpp: window, toolbar and panel controls
+Group iconBitmaps();       // icon.cpp: the program's icon on the dialogs' grey
+
+// Writes the program's icon as transparent PNG files of the desktop's icon theme:
+// <folder>/<n>x<n>/apps/<name>.png for every size the theme has folders for. False (said on
+// standard error) when one cannot be written.
+bool writeIconTheme(const char* folder, const char* name);
 
 // ---- Painting helpers ---------------------------------------------------------------------------
 

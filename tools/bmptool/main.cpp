@@ -3,6 +3,7 @@
 //   bmptool <outdir>              every bitmap
 //   bmptool <outdir> <file>...    only the named ones ("pointer.bmp", ...)
 //   bmptool --list                what it can draw
+//   bmptool --icons <dir> <name>  the program's icon as PNG files <dir>/<n>x<n>/apps/<name>.png
 //
 // The shipped bitmaps are regenerated with `bmptool data/vyrex2` from the source folder (the tool
 // is built as <build>/tools/bmptool/bmptool). A new group of bitmaps is a new source file with its
@@ -16,7 +17,8 @@ namespace {
 
 using bmptool::Group;
 
-Group (*const kGroups[])() = {bmptool::pointerBitmaps, bmptool::introBitmaps, bmptool::interfaceBitmaps};
+Group (*const kGroups[])() = {bmptool::pointerBitmaps, bmptool::introBitmaps, bmptool::interfaceBitmaps,
+                              bmptool::iconBitmaps};
 
 bool wanted(const char* file, int argc, char** argv) {
     if (argc <= 2) return true;
@@ -29,8 +31,15 @@ bool wanted(const char* file, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bmptool <outdir> [file...] | bmptool --list\n");
+        std::fprintf(stderr, "usage: bmptool <outdir> [file...] | bmptool --list | bmptool --icons <outdir> <name>\n");
         return 2;
+    }
+    if (std::strcmp(argv[1], "--icons") == 0) {
+        if (argc != 4) {
+            std::fprintf(stderr, "usage: bmptool --icons <outdir> <name>\n");
+            return 2;
+        }
+        return bmptool::writeIconTheme(argv[2], argv[3]) ? 0 : 1;
     }
     const bool list = std::strcmp(argv[1], "--list") == 0;
     int written = 0, failed = 0;
