@@ -151,27 +151,10 @@ void mapView(const Rect& view, int areaW, int areaH, SDL_Window* window) {
 
 }  // namespace
 
-// The launcher asks its questions before any window exists: SDL's video is brought up just for
-// the question and put down again.
-class VideoForAQuestion {
-public:
-    VideoForAQuestion() : inited_(!SDL_WasInit(SDL_INIT_VIDEO)), ok_(!inited_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
-    ~VideoForAQuestion() {
-        if (inited_ && ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    }
-    VideoForAQuestion(const VideoForAQuestion&) = delete;
-    VideoForAQuestion& operator=(const VideoForAQuestion&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    bool inited_;
-    bool ok_;
-};
-
 std::vector<DisplayMode> displayModes() {
     std::vector<DisplayMode> modes;
-    const VideoForAQuestion video;
-    if (!video.ok()) return modes;
+    // The launcher asks before any window exists; the video stays up for the window (sdlVideoUp).
+    if (!sdlVideoUp()) return modes;
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
         const int bits = (int)SDL_BITSPERPIXEL(desktop.format);
@@ -190,9 +173,8 @@ std::vector<DisplayMode> displayModes() {
 
 Desktop desktop() {
     Desktop d;
-    const VideoForAQuestion video;
     SDL_DisplayMode mode;
-    if (!video.ok() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return d;
+    if (!sdlVideoUp() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return d;
     d.width = mode.w;
     d.height = mode.h;
     d.bitsPerPixel = (int)SDL_BITSPERPIXEL(mode.format);

@@ -15,6 +15,11 @@ namespace platform::sdl {
 // presentation never outlives its window.
 SDL_Window* sdlMainWindow();
 
+// Brings SDL's video up once and keeps it up until the main window is destroyed; false (said on
+// standard error) when it cannot, or when only a driver without a screen came up and
+// SDL_VIDEODRIVER did not ask for one.
+bool sdlVideoUp();
+
 // The drawing surface (surfaceW × surfaceH pixels) is shown scaled in the window rectangle
 // (viewX, viewY, viewW, viewH), in window pixels. Called by the display whenever the view
 // changes; until the first call window pixels map 1:1 to surface pixels.

@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 
 #include "platform/backend.h"
@@ -235,16 +237,31 @@ void sdlSetSurfaceMapping(int viewX, int viewY, int viewW, int viewH, int surfac
     mapping = Mapping{viewX, viewY, viewW, viewH, surfaceW, surfaceH};
 }
 
-// Brings SDL's video up for a window; false (said on standard error) when it cannot.
-bool initVideo() {
+// SDL's video stays up from the first question about the display (the launcher's mode list) to
+// the end of the main window, for two reasons. Bringing it up and down again costs an X
+// connection each time, and SDL 2.26's X11 driver fails to come up every fourth time in a
+// process, after which SDL quietly takes its offscreen driver: the window would then exist
+// nowhere and the program would wait for a user who cannot see it. For the same reason a driver
+// without a screen is refused unless SDL_VIDEODRIVER asked for it (tests, the install check).
+bool sdlVideoUp() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
         return false;
     }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool screenless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (screenless && !std::getenv("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "SDL video: no display to show a window on (SDL could only start its %s driver)\n",
+                     driver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     initedVideo = true;
     return true;
 }
+
+bool initVideo() { return sdlVideoUp(); }
 
 void quitVideo() {
     if (initedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -334,7 +351,7 @@ void closeDialogWindow() {
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     freshInput();
-    quitVideo();
+    // The video stays up for the main window that follows (sdlVideoUp).
 }
 
 bool peekMessage(Message& msg) {
