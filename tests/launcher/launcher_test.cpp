@@ -237,6 +237,85 @@ TEST_F(Launcher, DialogsGrowByWholePixelsOnDenseDesktops) {
     EXPECT_EQ(height, 154 * 3);
 }
 
+// ---- The launcher in the program's entry ----------------------------------------------------------
+
+int exits = 0;
+void countExit(int) { ++exits; }
+
+class Entry : public Launcher {
+protected:
+    void SetUp() override {
+        Launcher::SetUp();
+        exits = 0;
+        lifecycle::fatalWaitMilliseconds = 0;
+        lifecycle::setExitFunction(countExit);
+        // The program needs the real catalogue to start.
+        ASSERT_EQ(packwriter::writeBytes(program() + "/data/catalog.vfs",
+                                         packwriter::buildOrDie(programfolder::shippedCatalogue())),
+                  "");
+        // Once the main window shows frames, note the frame size and close it.
+        headless::setPeekHook([this](int) {
+            if (headless::windowOpen() && headless::displayOpen() && frameWidth == 0) {
+                frameWidth = headless::displayWidth();
+                fullScreen = headless::displayFullScreen();
+                headless::pushMessage(platform::WM_CLOSE);
+            }
+        });
+    }
+    std::string program() const { return root + "/program"; }
+    int entry(const std::string& options) { return lifecycle::entry((options + " -l" + program()).c_str()); }
+    int frameWidth = 0;
+    bool fullScreen = false;
+};
+
+TEST_F(Entry, ExitLeavesBeforeAnythingOfTheProgramExists) {
+    key(platform::VK_ESCAPE);
+    EXPECT_EQ(entry("-d"), 0);
+    EXPECT_EQ(headless::dialogWindowsOpened(), 1);
+    EXPECT_EQ(headless::windowsCreated(), 0);
+    EXPECT_FALSE(std::filesystem::exists(program() + "/vyrex.log"));  // the log had not started
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(Entry, WithMinusCTheProgramStartsAtOnceWithTheStoredValues) {
+    store::writeDword(store::HKEY_LOCAL_MACHINE, kStartupKey, "VIDdefault", 1);
+    EXPECT_EQ(entry("-c"), 0);
+    EXPECT_EQ(headless::dialogWindowsOpened(), 0);
+    EXPECT_EQ(headless::windowsCreated(), 1);
+    ASSERT_GT(video::modeList.count, 1);
+    EXPECT_EQ(frameWidth, video::modeList.modes[1].width);
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(Entry, RunStartsInTheModeSetupChoseAndTheBoxesApplyToThatRun) {
+    // 1920 × 1080 at 141 dpi: the automatic choice would be 960 × 540 (×2); the user takes the
+    // desktop's own mode, line 0, and asks for the log.
+    headless::setDesktop(1920, 1080);
+    headless::setDesktopDpi(141);
+    click(101, 1000);
+    onIdle = [this] {
+        key(platform::VK_HOME);
+        click(104, 1009);  // Bug Report
+        click(104, 1);
+        onIdle = [] { click(101, 1); };
+    };
+    EXPECT_EQ(entry(""), 0);
+    EXPECT_EQ(frameWidth, 1920);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(storedValue("VIDdefault"), 0u);
+    EXPECT_TRUE(std::filesystem::exists(program() + "/vyrex.log"));
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(Entry, AFirstRunOnADenseScreenTakesTheScaledModeFullScreen) {
+    headless::setDesktop(1920, 1080);
+    headless::setDesktopDpi(141);
+    EXPECT_EQ(entry("-c"), 0);
+    EXPECT_EQ(frameWidth, 960);
+    EXPECT_TRUE(fullScreen);
+    EXPECT_EQ(storedValue("VIDdefault"), 0xFFFFFFFFu);  // still automatic for the next machine
+}
+
 // ---- Setup -------------------------------------------------------------------------------------
 
 class Setup : public Launcher {
