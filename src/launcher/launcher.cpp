@@ -50,7 +50,7 @@ const char* const kLauncherLines[] = {
     "Vyrex, Version 2.00",
     " ",
     "A real-time 3D map of the stars: fly to",
-    "any of them and visit its planets.",
+    "any of them and visit their planets.",
     ".",
 };
 
@@ -67,7 +67,7 @@ void launcherInit(DialogRun& run) { detail::setLines(run, kLauncherText, kLaunch
 void launcherCommand(DialogRun& run, int id);
 
 const Dialog kLauncher = {
-    101, " Vyrex", 264, 154, kLauncherControls, int(std::size(kLauncherControls)), kOk, kCancel,
+    101, " Vyrex", 264, 160, kLauncherControls, int(std::size(kLauncherControls)), kOk, kCancel,
     launcherInit, launcherCommand,
 };
 

@@ -213,11 +213,11 @@ TEST_F(Launcher, TheDialogsLookAsTheyShould) {
 
 TEST_F(Launcher, DialogsGrowByWholePixelsOnDenseDesktops) {
     platform::Desktop d{3840, 2160, 24, 163};  // a 27-inch 4K screen: 0.156 mm pixels
-    EXPECT_EQ(launcher::dialogScale(d, 264, 154), 3);
+    EXPECT_EQ(launcher::dialogScale(d, 264, 160), 3);
     d.dpi = 0;  // unknown: one step per 540 rows
-    EXPECT_EQ(launcher::dialogScale(d, 264, 154), 4);
+    EXPECT_EQ(launcher::dialogScale(d, 264, 160), 4);
     d = platform::Desktop{1280, 800, 24, 96};
-    EXPECT_EQ(launcher::dialogScale(d, 264, 154), 2);
+    EXPECT_EQ(launcher::dialogScale(d, 264, 160), 2);
     // Never larger than the desktop holds, never below 1.
     d = platform::Desktop{600, 300, 24, 40};
     EXPECT_EQ(launcher::dialogScale(d, 328, 280), 1);
@@ -234,7 +234,7 @@ TEST_F(Launcher, DialogsGrowByWholePixelsOnDenseDesktops) {
     };
     EXPECT_EQ(launcher::runLauncher(), 0);
     EXPECT_EQ(width, 264 * 3);
-    EXPECT_EQ(height, 154 * 3);
+    EXPECT_EQ(height, 160 * 3);
 }
 
 // ---- The launcher in the program's entry ----------------------------------------------------------
