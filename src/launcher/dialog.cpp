@@ -402,6 +402,8 @@ int runDialog(const Dialog& dialog) {
     return result;
 }
 
+void releaseDialogPicture() { draw::destroySurface(surface); }
+
 int indexOf(const DialogRun& run, int id) {
     if (!run.dialog) return -1;
     for (int i = 0; i < run.dialog->count; ++i)

@@ -301,6 +301,7 @@ int runLauncher() {
     vfs::closePacks();
     int result = drawable ? detail::runDialog(kLauncher) : -1;
     platform::closeDialogWindow();
+    detail::releaseDialogPicture();
     releaseAssets();
     // No window for the dialogs: the program starts, and its own window says what it can.
     if (result < 0) result = 1;

@@ -87,6 +87,8 @@ extern Assets assets;
 // window can be shown. A dialog shown from another's command gives the window back to that one
 // when it ends.
 int runDialog(const Dialog& dialog);
+// Frees the dialogs' picture once the last dialog has ended.
+void releaseDialogPicture();
 
 // Helpers for the dialogs' handlers, by control id; ids the dialog does not have do nothing.
 int indexOf(const DialogRun& run, int id);
