@@ -15,7 +15,7 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-id=org.oskarn.Vyrex
+id=org.vyrex.Vyrex
 for f in bin/vyrex share/vyrex/data/vyrex2.vfs share/vyrex/data/catalog.vfs share/vyrex/systems \
          share/vyrex/marker share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/16x16/apps/$id.png share/icons/hicolor/256x256/apps/$id.png \
