@@ -254,6 +254,13 @@ int componentCount(uint32_t star) {
     return count;
 }
 
+int componentInfo(uint32_t index, ComponentInfo& out) {
+    ComponentRecord record;
+    if (!readComponent(index, record)) return 0;
+    fillComponent(index, record, out);
+    return 1;
+}
+
 int firstComponent(uint32_t star, ComponentInfo& out) {
     uint32_t index;
     ComponentRecord record;

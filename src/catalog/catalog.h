@@ -151,6 +151,8 @@ struct ComponentInfo {
     double separation;         // light years from the primary
     double angle;              // radians around the primary
 };
+// The component of record `index` of "stellar.ssys"; 0 (and `out` untouched) past its end.
+int componentInfo(uint32_t index, ComponentInfo& out);
 // Component records of a star: 0 for none, else the records up to and including the one that
 // is marked last (or the end of the file).
 int componentCount(uint32_t star);
@@ -213,12 +215,28 @@ void trumplerText(uint16_t word, char out[kTrumplerSize]);
 // object whose name equals `name` exactly (case-sensitive), in catalogue order; kNoObject if
 // none. An empty name matches nothing.
 ObjectId findByName(const char* name);
+// Whether letters must match in case. The catalogue's own lookups are case-sensitive; the
+// search panel lets "alp*" find "Alpha Centauri", as a person typing expects.
+enum class LetterCase { kSensitive, kIgnored };
+
 // The next object after `previous` (kNoObject starts at the first star) whose main designation,
 // extra names in either form, or deep-sky name match `pattern`; kNoObject at the end.
-ObjectId searchNext(ObjectId previous, const char* pattern);
-// Case-sensitive wildcard match: "?" one character, "*" at least one character up to the first
-// occurrence of the next pattern character, a blank any run of blanks (also none).
-int matchPattern(const char* pattern, const char* text);
+ObjectId searchNext(ObjectId previous, const char* pattern, LetterCase letterCase = LetterCase::kSensitive);
+// The same search in pieces, so that a search over the whole catalogue can be spread over
+// frames: `next` is the object to look at first (0 at the start), kNoObject once the catalogue
+// has been gone through.
+struct SearchCursor {
+    ObjectId next = 0;
+};
+// Looks at no more than `budget` objects from the cursor on and returns the first that matches
+// (the cursor then stands after it), or kNoObject when the budget ran out first or the catalogue
+// ended (cursor.next is kNoObject then). Matches come in the order of searchNext.
+ObjectId searchSome(SearchCursor& cursor, const char* pattern, uint32_t budget,
+                    LetterCase letterCase = LetterCase::kSensitive);
+// Wildcard match: "?" one character, "*" at least one character up to the first occurrence of
+// the next pattern character, a blank any run of blanks (also none). Case-sensitive unless
+// asked otherwise (then ASCII letters match either case).
+int matchPattern(const char* pattern, const char* text, LetterCase letterCase = LetterCase::kSensitive);
 
 // A position written as text, the grammar of marker files and of the console's position
 // arguments: the first of the letters p, o, n in `text` followed by "(": p(x,y,z) three finite

@@ -400,8 +400,15 @@ void trumplerText(uint16_t word, char out[kTrumplerSize]) {
                        kRichness[(word >> 9) & 0x3], (word & 0x100) ? 'n' : '-', word & 0xFFu);
 }
 
-int matchPattern(const char* pattern, const char* text) {
+int matchPattern(const char* pattern, const char* text, LetterCase letterCase) {
     if (!pattern || !text) return 0;
+    const bool fold = letterCase == LetterCase::kIgnored;
+    const auto same = [fold](char a, char b) {
+        if (!fold) return a == b;
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        return a == b;
+    };
     const char* p = pattern;
     const char* t = text;
     while (*p && *t) {
@@ -409,7 +416,7 @@ int matchPattern(const char* pattern, const char* text) {
             // At least one character, then up to the first occurrence of the next pattern
             // character; no backtracking.
             ++t;
-            while (*t && *t != p[1]) ++t;
+            while (*t && !same(*t, p[1])) ++t;
             ++p;
         } else if (*p == ' ') {
             while (*t == ' ') ++t;
@@ -418,7 +425,7 @@ int matchPattern(const char* pattern, const char* text) {
             ++p;
             ++t;
         } else {
-            if (*p != *t) return 0;
+            if (!same(*p, *t)) return 0;
             ++p;
             ++t;
         }

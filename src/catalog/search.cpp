@@ -1,5 +1,6 @@
 // Name lookups: the exact lookup through a name index built once, and the wildcard search.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -146,23 +147,50 @@ ObjectId scanForName(const char* name, bool longForm) {
     return kNoObject;
 }
 
-bool matchesStar(uint32_t index, const char* pattern) {
+// The first character every main designation of a code begins with ("HIP", "HD", "BD", "CD",
+// "CP"), 0 for codes that give an empty text.
+char mainDesignationInitial(uint32_t code) {
+    switch (code >> 24) {
+        case 0:
+        case 1: return 'H';
+        case 2: return 'B';
+        case 3:
+        case 4: return 'C';
+        default: return 0;
+    }
+}
+
+char folded(char c, bool fold) { return fold && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Most stars are known only by their main designation, and forming it is most of what a search
+// costs: a pattern that begins with a plain character that the designation cannot begin with
+// is not matched against it at all.
+bool mayMatchMain(uint32_t code, const char* pattern, bool fold) {
+    const char first = pattern[0];
+    if (first == 0 || first == '*' || first == '?' || first == ' ') return true;
+    return folded(first, fold) == folded(mainDesignationInitial(code), fold);
+}
+
+bool matchesStar(uint32_t index, const char* pattern, LetterCase letterCase) {
     StarRecord star;
     if (!readStar(index, star)) return false;
+    const bool fold = letterCase == LetterCase::kIgnored;
     char text[kNameSize];
-    mainDesignation(star.designation, text);
-    if (matchPattern(pattern, text)) return true;
+    if (mayMatchMain(star.designation, pattern, fold)) {
+        mainDesignation(star.designation, text);
+        if (matchPattern(pattern, text, letterCase)) return true;
+    }
     StarExtraRecord extra;
     if (!detail::starExtra(star, extra)) return false;
     char names[3][kNameSize];
     detail::extraNamesIn(extra.designation, false, names[0], names[1], names[2]);
     for (auto& name : names)
-        if (matchPattern(pattern, name)) return true;
+        if (matchPattern(pattern, name, letterCase)) return true;
     // Only Bayer, Flamsteed and lettered-variable names have a long form worth matching again.
     if (!detail::extraNamesDependOnForm(extra.designation)) return false;
     detail::extraNamesIn(extra.designation, true, names[0], names[1], names[2]);
     for (auto& name : names)
-        if (matchPattern(pattern, name)) return true;
+        if (matchPattern(pattern, name, letterCase)) return true;
     return false;
 }
 
@@ -198,20 +226,40 @@ ObjectId findByName(const char* name) {
     return kNoObject;
 }
 
-ObjectId searchNext(ObjectId previous, const char* pattern) {
-    if (!pattern) return kNoObject;
-    ObjectId start = previous + 1;  // kNoObject wraps to the first star
-    if (start < kDeepSkyBase) {
-        for (uint32_t i = start; i < detail::state.stars; ++i)
-            if (matchesStar(i, pattern)) return i;
+ObjectId searchSome(SearchCursor& cursor, const char* pattern, uint32_t budget, LetterCase letterCase) {
+    if (!pattern) {
+        cursor.next = kNoObject;
+        return kNoObject;
     }
-    ObjectId first = std::max(start, kDeepSkyBase);
-    if (first - kDeepSkyBase < detail::state.deepSky) {
-        char text[kNameSize];
-        for (uint32_t i = first - kDeepSkyBase; i < detail::state.deepSky; ++i) {
-            deepSkyName(kDeepSkyBase + i, text);
-            if (matchPattern(pattern, text)) return kDeepSkyBase + i;
+    const uint32_t stars = detail::state.stars, deepSky = detail::state.deepSky;
+    for (; budget > 0 && cursor.next != kNoObject; --budget) {
+        ObjectId id = cursor.next;
+        // Between the last star and the first deep-sky object lie no objects; past the last
+        // deep-sky object the catalogue is done.
+        if (id < kDeepSkyBase && id >= stars) id = kDeepSkyBase;
+        if (id < kDeepSkyBase) {
+            cursor.next = id + 1;
+            if (matchesStar(id, pattern, letterCase)) return id;
+            continue;
         }
+        if (id - kDeepSkyBase >= deepSky) {
+            cursor.next = kNoObject;
+            break;
+        }
+        cursor.next = id + 1;
+        char text[kNameSize];
+        deepSkyName(id, text);
+        if (matchPattern(pattern, text, letterCase)) return id;
+    }
+    return kNoObject;
+}
+
+ObjectId searchNext(ObjectId previous, const char* pattern, LetterCase letterCase) {
+    if (!pattern) return kNoObject;
+    SearchCursor cursor{previous + 1};  // kNoObject wraps to the first star
+    while (cursor.next != kNoObject) {
+        const ObjectId found = searchSome(cursor, pattern, UINT32_MAX, letterCase);
+        if (found != kNoObject) return found;
     }
     return kNoObject;
 }

@@ -185,11 +185,14 @@ int markerLoad(const char* name) {
     return markerAddLines(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+std::vector<std::string> markerFiles() {
+    return platform::listFolder(platform::joinPath(app::programFolder, "marker"), "*.map");
+}
+
 int markerList(char* out, size_t capacity) {
     if (!out || capacity == 0) return 0;
     out[0] = '\0';
-    const std::vector<std::string> names =
-        platform::listFolder(platform::joinPath(app::programFolder, "marker"), "*.map");
+    const std::vector<std::string> names = markerFiles();
     size_t used = 0;
     int listed = 0;
     for (const std::string& name : names) {

@@ -15,6 +15,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/vecmath.h"
 
@@ -93,5 +95,17 @@ int markerLoad(const char* name);
 // blank, into `out` (always terminated; empty when there is none). A name that does not fit
 // whole ends the list. Returns the number of names written.
 int markerList(char* out, size_t capacity);
+// The names of the marker files, sorted, every one of them.
+std::vector<std::string> markerFiles();
+
+// ---- The Markers panel ------------------------------------------------------------------------
+//
+// The window "ZMARKER" of the in-scene windows: a check that shows and hides the markers, the
+// list of the marker files (a dot marks those loaded), Load for the chosen file and Clear for
+// all markers. markersPanelStart() registers its class and makes the window, closed, at the
+// panels' start-up step (the toolbar's menu and the K key show it); it returns 1, or 0 when the
+// window could not be made. markersPanelStop() forgets it; the window manager's stop destroys it.
+int markersPanelStart();
+void markersPanelStop();
 
 }  // namespace markers

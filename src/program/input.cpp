@@ -9,6 +9,9 @@
 #include "navigation/camera.h"
 #include "render/render.h"
 #include "video/video.h"
+#include "zwindows/info.h"
+#include "zwindows/panels.h"
+#include "zwindows/toolbar.h"
 #include "zwindows/zwindows.h"
 
 namespace input {
@@ -80,6 +83,15 @@ void toggleGalaxy() { camera::toggleFlag(camera::kFlagGalaxy); }
 void toggleOrbits() { camera::toggleFlag(camera::kFlagOrbits); }
 void toggleDiscs() { render::toggleLocalDiscMode(); }
 void toggleMarkers() { markers::showMarkers(markers::markersShown ? 0 : 1); }
+void toggleSelectionMode() { zwindows::toggleInfoShowsLock(); }
+void toggleInformationForm() { zwindows::toggleInfoForm(); }
+void helpPick() { zwindows::startHelpPick(); }
+void cameraPanel() { zwindows::showPanel(zwindows::kCameraPanel); }
+void locationPanel() { zwindows::showPanel(zwindows::kLocationPanel); }
+void markersPanel() { zwindows::showPanel(zwindows::kMarkersPanel); }
+void pluginsPanel() { zwindows::showPanel(zwindows::kPluginsPanel); }
+void searchPanel() { zwindows::showPanel(zwindows::kSearchPanel); }
+void configPanel() { zwindows::showPanel(zwindows::kConfigPanel); }
 
 // Keys without Ctrl, after F1 to F8. Keys not in the table do nothing.
 constexpr KeyAction kKeys[] = {
@@ -106,7 +118,7 @@ constexpr KeyAction kKeys[] = {
     {'N', "ride along with the body under the pointer", rideWithHover},
     {VK_ESCAPE, "quit", quit},
     {VK_F9, "show or hide the in-scene windows and the toolbar", toggleGui},
-    {VK_F11, "selection mode of the toolbar: mouse over or lock", nullptr},
+    {VK_F11, "selection mode of the toolbar: mouse over or lock", toggleSelectionMode},
     {VK_F12, "open the console", openConsole},
     {'A', "star labels", toggleLabels},
     {'D', "deep-sky objects", toggleDeepSky},
@@ -114,15 +126,15 @@ constexpr KeyAction kKeys[] = {
     {'G', "the galaxy", toggleGalaxy},
     {'O', "orbit paths", toggleOrbits},
     {'B', "local-space discs by diameter or by magnitude", toggleDiscs},
-    {'I', "short or long object information on the toolbar", nullptr},
+    {'I', "the toolbar's object information: details or note", toggleInformationForm},
     {'M', "markers", toggleMarkers},
-    {'H', "help pick: click a window or button for its help page", nullptr},
-    {'C', "the Camera panel", nullptr},
-    {'L', "the Location panel", nullptr},
-    {'K', "the Markers panel", nullptr},
-    {'P', "the Plugins panel", nullptr},
-    {'S', "the Search panel", nullptr},
-    {'X', "the Config panel", nullptr},
+    {'H', "help pick: click a window or button for its help page", helpPick},
+    {'C', "the Camera panel", cameraPanel},
+    {'L', "the Location panel", locationPanel},
+    {'K', "the Markers panel", markersPanel},
+    {'P', "the Plugins panel", pluginsPanel},
+    {'S', "the Search panel", searchPanel},
+    {'X', "the Config panel", configPanel},
 };
 
 // Function keys F1 to F8: Shift loads and selects, Ctrl saves, alone they select.
@@ -168,10 +180,13 @@ void wheel(int delta) {
 // Signed delta in the high word of wParam.
 int wheelDelta(uintptr_t wParam) { return static_cast<int16_t>(static_cast<uint16_t>(wParam >> 16)); }
 
-// While the GUI is shown, the toolbar (not part of the program) and then the in-scene windows
-// route the pointer and the buttons before the default handling.
+// While the GUI is shown, the toolbar and then the in-scene windows route the pointer and the
+// buttons before the default handling; the windows leave to the toolbar what happens over it.
 intptr_t routeAndDefault(const Message& msg) {
-    if (app::guiVisible) zwindows::routePointer();
+    if (app::guiVisible) {
+        zwindows::toolbarPointer();
+        zwindows::routePointer();
+    }
     return defaultWindowProc(msg);
 }
 

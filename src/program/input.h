@@ -23,9 +23,7 @@
 //   user (so a move covers `speed` times the mode's step); with the middle button held it
 //   changes `speed` by 0.5 instead (away: faster) and asks for a sky rebuild.
 // - Every key calls the operation of the layer that owns its target, the same operation the
-//   console's words call. The keys whose targets (the toolbar, the in-scene windows' help pick
-//   and the panels) are not part of the program have their places in the key table and do
-//   nothing.
+//   console's words, the toolbar and the panels call.
 // Main thread only; nothing here allocates.
 #pragma once
 
@@ -47,7 +45,7 @@ intptr_t windowMessage(const platform::Message& msg);
 struct KeyAction {
     int vk;
     const char* action;  // what the key does, in the user's words
-    void (*run)();       // null: the key's target is not part of the program
+    void (*run)();       // null: the key does nothing yet
 };
 // The table, for the help text and the tests.
 const KeyAction* keyTable(int& count);

@@ -27,6 +27,8 @@
 #include "vfs/vfs.h"
 #include "video/splash.h"
 #include "video/video.h"
+#include "zwindows/panels.h"
+#include "zwindows/toolbar.h"
 #include "zwindows/zwindows.h"
 
 namespace lifecycle {
@@ -115,6 +117,18 @@ int loadSettings() {
 // The camera-reset option (-f, or the first run) starts all eight cameras from the default.
 int startCameras() { return camera::cameraStart(app::mode.RST); }
 
+// The panels of the in-scene windows and the markers' own, made closed once the cameras they
+// show are loaded.
+int startPanels() {
+    zwindows::panelsStart();
+    markers::markersPanelStart();
+    return 1;
+}
+void stopPanels() {
+    markers::markersPanelStop();
+    zwindows::panelsStop();
+}
+
 // The splash's begin and end as start-up steps; each later step presents its progress with
 // splash::splashStep.
 int beginSplash() {
@@ -136,8 +150,7 @@ struct StartStep {
 
 // The start-up sequence, in order; the shutdown runs the stops of the steps that started, from
 // the last to the first. The steps between the splash's begin and end advance its bar. The
-// plug-ins and the toolbar (after the in-scene windows) and the panels (after the cameras) are
-// not part of the program and have no steps.
+// plug-ins (after the in-scene windows) are not part of the program and have no step.
 const StartStep kSteps[] = {
     {"log channels and header", startLog, logc::closeChannels, nullptr},
     {"marker list", markers::markerStart, markers::markerStop, nullptr},
@@ -153,12 +166,14 @@ const StartStep kSteps[] = {
     {"catalogues", catalog::catalogLoad, catalog::catalogClose, "Can't find default catalogs.", true},
     {"console", console::consoleStart, console::consoleStop, "Can't init console.", true},
     {"Z windows system", zwindows::start, zwindows::stop, "Can't init Z windows system.", true},
+    {"toolbar", zwindows::toolbarStart, zwindows::toolbarStop, "Can't init toolbar.", true},
     // The renderers load their sprites, font and tree index and add their layers to the scene
     // before the cameras' step sets the first camera's mode.
     {"renderers", render::start, render::stop, nullptr},
     // Body graphics and the star-system files; the system itself is entered by the first frame.
     {"star systems", systems::start, systems::stop, nullptr},
     {"cameras", startCameras, camera::cameraStop, nullptr, true},
+    {"panels", startPanels, stopPanels, nullptr, true},
     {"macros", console::loadMacros, console::macrosStop, nullptr, true},
     {"splash end", endSplash, nullptr, nullptr},
 };
@@ -267,9 +282,14 @@ int mainLoop() {
             timer::tickTimer();
             camera::cameraFrame();   // motion, journeys, the view lock
             render::sceneFrame();    // the scene, rebuilt when asked and drawn every frame
-            // With the GUI shown the in-scene windows, then the toolbar (not part of the program).
-            if (app::guiVisible) zwindows::drawFrame();
-            else zwindows::hiddenFrame();
+            // With the GUI shown the in-scene windows, then the toolbar over them.
+            if (app::guiVisible) {
+                zwindows::drawFrame();
+                zwindows::toolbarDraw();
+            } else {
+                zwindows::hiddenFrame();
+                zwindows::toolbarHidden();
+            }
             console::consoleFrame();
             // A help pick ended by a press over neither a window nor the toolbar: no topic.
             if (!input::pointerOverWindow && !input::pointerOverToolbar && zwindows::helpPickActive() &&

@@ -47,7 +47,9 @@ ListCounts listCounts();
 int32_t skyListObject(int index);
 
 // The local-space chart's star discs by absolute magnitude (the stored LSmagDiam setting 1) or
-// by diameter (0), as the B key switches them; settings changed with a rebuild.
+// by diameter (0), as the B key switches them and the Config panel sets them; settings changed
+// with a rebuild.
 void toggleLocalDiscMode();
+void setLocalDiscMode(int byMagnitude);
 
 }  // namespace render

@@ -202,8 +202,10 @@ void stop() {
     removeLayer(&kStarsLayer);
 }
 
-void toggleLocalDiscMode() {
-    settings::LSmagDiam = settings::LSmagDiam ? 0 : 1;
+void toggleLocalDiscMode() { setLocalDiscMode(settings::LSmagDiam ? 0 : 1); }
+
+void setLocalDiscMode(int byMagnitude) {
+    settings::LSmagDiam = byMagnitude ? 1 : 0;
     camera::settingsChanged(1);
 }
 

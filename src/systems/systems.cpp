@@ -108,6 +108,12 @@ void reloadSystems() {
     if (c.mode == camera::kModeSystem && !camera::systemReload) enterCameraSystem();
 }
 
+void setLoadFilter(uint32_t filter) {
+    if (filter == settings::loadFilter) return;
+    settings::loadFilter = filter;
+    reloadSystems();
+}
+
 int start() {
     clearSystem();
     loadBodyGraphics();

@@ -36,6 +36,9 @@ const BodyTable& bodyTable();
 // as start does. `startUp` writes the start's log heading.
 void loadSystemFiles(bool startUp);
 void reloadSystems();
+// Sets the loadFilter setting (the kinds of system sections read, SectionBit) and, when it
+// changed, reads the files again (the Config panel's filter checks).
+void setLoadFilter(uint32_t filter);
 
 // Enters the camera's system at clock 0 and advances it to the clock's time, as the layer's build
 // does on a system reload. 1 entered, 0 not (nothing changed).

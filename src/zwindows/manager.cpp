@@ -796,10 +796,19 @@ void routePointer() {
     if (p.leftDown && !lastLeftDown) {
         ++presses;
         pressTime = t;
-        pressOnWindow = hitTest(p.x, p.y) != rootSlot;
+        pressOnWindow = !input::pointerOverToolbar && hitTest(p.x, p.y) != rootSlot;
     }
     lastLeftDown = p.leftDown;
     lastPassTime = t;
+    // The toolbar lies over the windows: what the pointer does over it is the toolbar's, but for
+    // the release that ends a drag.
+    if (input::pointerOverToolbar) {
+        if (!p.leftDown) {
+            drag.on = false;
+            pressOnWindow = false;
+        }
+        return;
+    }
     if (activeSlot != kNone) routeTo(activeSlot);
     // The press goes to the node under the pointer where it is now: the last frame found it
     // where the pointer was then, and a pointer moved and pressed between two frames would

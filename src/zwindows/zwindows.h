@@ -36,7 +36,9 @@
 //   that node active, raises it and its ancestors and routes the same pass to it, so the press
 //   that activates a node also reaches it. A click that began or ended over a window is taken
 //   from the input even when no node took it, so the scene never locks the star behind a window
-//   for it. While the left button is held still the frame runs a routing pass every
+//   for it. A pass with the pointer over the toolbar (input::pointerOverToolbar, which the
+//   toolbar sets before the windows route) routes nothing but the release that ends a drag: the
+//   toolbar lies over the windows. While the left button is held still the frame runs a routing pass every
 //   kRepeatInterval seconds once it has been held for kRepeatDelay, so a held scroll arrow keeps
 //   stepping without messages.
 // - sendCharacter(c) sends kCharacter to the active node; the window procedure calls it for typed

@@ -182,4 +182,101 @@ TEST(SearchNext, StarsThenDeepSkyInOrder) {
     EXPECT_EQ(searchNext(kNoObject, nullptr), kNoObject);
 }
 
+// The scan as searchNext defines it, from the public name operations only, in either case rule.
+std::vector<ObjectId> scanSearch(const char* pattern, LetterCase letterCase) {
+    std::vector<ObjectId> hits;
+    char text[kNameSize];
+    for (uint32_t i = 0; i < starCount(); ++i) {
+        StarRecord star;
+        readStar(i, star);
+        mainDesignation(star.designation, text);
+        bool hit = matchPattern(pattern, text, letterCase);
+        StarExtraRecord extra;
+        if (!hit && star.extra >= 0 && readStarExtra(static_cast<uint32_t>(star.extra), extra)) {
+            for (int form = 0; form < 2 && !hit; ++form) {
+                longNames = form;
+                char names[3][kNameSize];
+                extraNames(extra.designation, names[0], names[1], names[2]);
+                for (auto& n : names) hit = hit || matchPattern(pattern, n, letterCase);
+            }
+            longNames = 0;
+        }
+        if (hit) hits.push_back(i);
+    }
+    for (uint32_t i = 0; i < deepSkyCount(); ++i) {
+        deepSkyName(kDeepSkyBase + i, text);
+        if (matchPattern(pattern, text, letterCase)) hits.push_back(kDeepSkyBase + i);
+    }
+    return hits;
+}
+
+TEST(SearchSome, PiecesOfAnyBudgetFindWhatTheScanFindsInEitherCase) {
+    SynthCatalog cat;
+    fillRandomCatalogue(cat, 1200, 5);
+    cat.attach();
+    const char* patterns[] = {"alp*", "Alp*", "*cen", "HD 1*", "hd 1?", "bd-1? *", "M ?", "ngc*", "*", "Gl 1*", "x"};
+    for (const char* pattern : patterns) {
+        for (LetterCase letterCase : {LetterCase::kSensitive, LetterCase::kIgnored}) {
+            const std::vector<ObjectId> expected = scanSearch(pattern, letterCase);
+            std::vector<ObjectId> viaNext;
+            for (ObjectId id = searchNext(kNoObject, pattern, letterCase); id != kNoObject;
+                 id = searchNext(id, pattern, letterCase))
+                viaNext.push_back(id);
+            EXPECT_EQ(viaNext, expected) << pattern;
+            for (uint32_t budget : {1u, 7u, 500u}) {
+                std::vector<ObjectId> pieces;
+                SearchCursor cursor;
+                for (int calls = 0; cursor.next != kNoObject; ++calls) {
+                    ASSERT_LT(calls, 20000);
+                    const ObjectId id = searchSome(cursor, pattern, budget, letterCase);
+                    if (id != kNoObject) pieces.push_back(id);
+                }
+                EXPECT_EQ(pieces, expected) << pattern << " budget " << budget;
+            }
+            EXPECT_EQ(longNames, 0);
+        }
+    }
+    // Upper and lower case find the same objects once case is ignored, and more than either
+    // finds with case.
+    EXPECT_EQ(scanSearch("alp*", LetterCase::kIgnored), scanSearch("ALP*", LetterCase::kIgnored));
+    EXPECT_TRUE(scanSearch("alp*", LetterCase::kSensitive).empty());
+    EXPECT_FALSE(scanSearch("alp*", LetterCase::kIgnored).empty());
+}
+
+TEST(MatchPattern, IgnoringCaseFoldsLettersOnly) {
+    EXPECT_TRUE(matchPattern("alp*", "Alpha Centauri", LetterCase::kIgnored));
+    EXPECT_TRUE(matchPattern("*cen", "Alp1 Cen", LetterCase::kIgnored));
+    EXPECT_TRUE(matchPattern("hip 7?", "HIP 71", LetterCase::kIgnored));
+    EXPECT_FALSE(matchPattern("alp*", "Alpha Centauri"));
+    EXPECT_FALSE(matchPattern("gl 1[", "Gl 1{", LetterCase::kIgnored));  // [ and { are not letters
+    EXPECT_FALSE(matchPattern("M 4?", "m 4", LetterCase::kIgnored));
+}
+
+TEST(ComponentInfo, ByRecordIndexAsTheStarsWalkGivesIt) {
+    SynthCatalog cat;
+    const uint32_t star = cat.addStar({}, 0, 0, 0x0552, hdCode(1));
+    ComponentRecord a{}, b{};
+    a.letter1 = 'A';
+    a.letter2 = ' ';
+    a.spectral = 0x0552;
+    a.magnitude = 256;
+    a.ccdm = (123u << 16) | 4567u;
+    b.letter1 = 'B';
+    b.letter2 = static_cast<uint8_t>(' ' | kLastComponent);
+    b.spectral = 0x0525;
+    b.ccdm = (123u << 16) | (0x10000u - 45u);
+    cat.addComponents(star, {a, b});
+    cat.attach();
+    ComponentInfo walked{}, direct{};
+    ASSERT_EQ(firstComponent(star, walked), 1);
+    ASSERT_EQ(nextComponent(walked), 1);
+    ASSERT_EQ(componentInfo(static_cast<uint32_t>(walked.index), direct), 1);
+    EXPECT_EQ(direct.index, walked.index);
+    EXPECT_EQ(direct.letter1, 'B');
+    EXPECT_STREQ(direct.ccdm, "00123-0045");
+    EXPECT_STREQ(direct.spectral, "A5V");
+    EXPECT_EQ(componentInfo(2, direct), 0);
+    EXPECT_EQ(direct.letter1, 'B');  // untouched
+}
+
 }  // namespace
