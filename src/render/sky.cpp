@@ -82,6 +82,14 @@ void drawNebulaRun(draw::Surface& s, const CameraRecord& c, const SkyLists& l, N
                    int first, int last, int cx, int cy) {
     Projected p;
     for (int k = first; k <= last; ++k) {
+        // The list is in distance order and its points are where the collection left them:
+        // the entry a few items on is asked for now, so that it is in the cache when reached.
+        constexpr int kAhead = 8;
+        if (k + kAhead <= last) {
+            const SkyListItem& ahead = l.sky.items[k + kAhead];
+            __builtin_prefetch(ahead.kind == kSkyNebulaPoint ? static_cast<const void*>(&l.nebulaPoints.items[ahead.entry])
+                                                             : static_cast<const void*>(&l.stars.items[ahead.entry]));
+        }
         const SkyListItem& item = l.sky.items[k];
         if (item.kind == kSkyNebulaPoint) {
             const NebulaPoint& e = l.nebulaPoints.items[item.entry];
