@@ -2,6 +2,8 @@
 // for the local chart, and the drawing of a nebula point with its dotted disc.
 #include "render/nebulae.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -288,6 +290,326 @@ void drawNebulaPoint(draw::Surface& s, const NebulaPoint& e, int x, int y) {
         draw::setColour(s, e.colour);
         draw::fillEllipse(s, x, y, static_cast<int>(r), static_cast<int>(r));
     }
+}
+
+// ---- Runs drawn nearest first ----------------------------------------------------------------------
+//
+// Seen from inside a nebula, its dotted discs are up to a few hundred pixels wide and pile up far
+// to near: M 42 from 100 ly writes about 8 million pixels a frame, most of them to be written over
+// again. A run is drawn nearest point first instead, and each pixel is written by the first point
+// that reaches it, which is the one the far-to-near order leaves on top.
+//
+// The coverage mask holds one bit a pixel, split into the 16 classes of pixels (x mod 4, y mod 4),
+// each a grid of its own: dots 4 apart are then the dots of one grid, dots 2 apart those of four.
+// A grid is stored by columns of 64 dots, so that the words of a disc's consecutive rows lie next
+// to each other: a disc of up to 63 dots across is a window of 64 bits slid along its lines, and
+// two of its lines are marked and tested at once. The dots still to be written come out of a word
+// 64 at a time, so a disc hidden behind nearer ones costs a few word operations for two rows. At
+// 1920 × 1080 the mask takes 300 KB, which stays in the cache where the 8 MB of the picture does
+// not; what a run has marked is cleared at its end.
+
+namespace {
+
+constexpr int kLattice = 4;                          // pixel classes along each axis
+constexpr size_t kCoverageWords = size_t{1} << 19;   // 4 MB: up to about 8000 × 4000 pixels
+uint64_t coverage[kCoverageWords];
+
+// ---- Disc tables (built by the compiler)
+
+constexpr int64_t isqrt(int64_t q) {
+    int64_t lo = 0, hi = 1 << 16;
+    while (lo < hi) {
+        const int64_t mid = (lo + hi + 1) / 2;
+        if (mid * mid <= q) lo = mid;
+        else hi = mid - 1;
+    }
+    return lo;
+}
+
+// Half-width in pixels of row dy of the disc of radius r: the largest h with (2h)² ≤ (2r + 1)² − (2dy)².
+constexpr int discHalf(int64_t r, int64_t dy) { return static_cast<int>(isqrt((2 * r + 1) * (2 * r + 1) - 4 * dy * dy) >> 1); }
+
+// The windows: a disc of 32 ≤ r ≤ 127 pixels, dots 4 apart (at most 63 across), row k of its dots
+// (−r/4 … r/4) as the bits 31 − h … 31 + h about the centre's bit 31.
+constexpr int kWindowCentre = 31;
+constexpr int kWindowFirst = 32, kWindowLast = 4 * kWindowCentre + 3;  // radii in pixels
+struct DiscWindows {
+    uint64_t rows[kWindowLast - kWindowFirst + 1][2 * kWindowCentre + 1];
+};
+constexpr DiscWindows makeDiscWindows() {
+    DiscWindows w{};
+    for (int r = kWindowFirst; r <= kWindowLast; ++r)
+        for (int k = -(r >> 2); k <= r >> 2; ++k) {
+            const int h = discHalf(r, 4 * k) >> 2;
+            w.rows[r - kWindowFirst][k + kWindowCentre] = ((uint64_t{2} << (2 * h)) - 1) << (kWindowCentre - h);
+        }
+    return w;
+}
+constexpr DiscWindows kDiscWindows = makeDiscWindows();
+
+// Half-widths of the rows of a disc with dots 2 apart (8 ≤ r < 32), in dots: row k = 0 … r / 2.
+struct SmallDiscs {
+    int8_t half[32][16];
+};
+constexpr SmallDiscs makeSmallDiscs() {
+    SmallDiscs d{};
+    for (int r = 0; r < 32; ++r)
+        for (int k = 0; k <= r >> 1; ++k) d.half[r][k] = static_cast<int8_t>(discHalf(r, 2 * k) >> 1);
+    return d;
+}
+constexpr SmallDiscs kSmallDiscs = makeSmallDiscs();
+
+// ---- The mask
+
+using WordPair = uint64_t __attribute__((vector_size(16)));
+
+inline WordPair loadPair(const uint64_t* p) {
+    WordPair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void storePair(uint64_t* p, WordPair v) { std::memcpy(p, &v, sizeof v); }
+
+// Word w of the lines of a grid, line 0 first. Columns −1 and lineWords are guards: a window
+// that hangs over an edge of the picture puts only empty words there.
+inline uint64_t* column(const NebulaRun& run, int grid, int w) {
+    return run.mask + static_cast<size_t>(grid) * run.gridWords + static_cast<size_t>(w + 1) * run.gridRows;
+}
+
+// Marks the bits of `m` in a word and writes the dots among them that were not marked yet; dot b
+// of the word is dots[4b].
+inline void claimWord(uint64_t* word, uint64_t m, uint32_t* dots, uint32_t colour) {
+    uint64_t fresh = m & ~*word;
+    *word |= m;
+    for (; fresh != 0; fresh &= fresh - 1) dots[4 * std::countr_zero(fresh)] = colour;
+}
+
+// The dots x0, x0 + Step, … ≤ x1 of pixel row y (Step 1, 2 or 4; all on the surface): one range of
+// bits in each of the 4 / Step grids they fall in.
+template <int Step>
+void claimRow(NebulaRun& run, int y, int x0, int x1, uint32_t colour) {
+    uint32_t* row = run.surface->pixels + static_cast<size_t>(y) * run.surface->pitch;
+    for (int j = 0; j < kLattice / Step; ++j) {
+        const int start = x0 + j * Step;
+        if (start > x1) return;
+        const int c = start & (kLattice - 1), lo = start >> 2, hi = lo + ((x1 - start) >> 2);
+        uint64_t* line = column(run, (y & (kLattice - 1)) * kLattice + c, 0) + (y >> 2);
+        uint32_t* dots = row + c;
+        const int w0 = lo >> 6, w1 = hi >> 6;
+        const uint64_t head = ~uint64_t{0} << (lo & 63), tail = ~uint64_t{0} >> (63 - (hi & 63));
+        if (w0 == w1) {
+            claimWord(line + static_cast<size_t>(w0) * run.gridRows, head & tail, dots + 256 * w0, colour);
+            continue;
+        }
+        claimWord(line + static_cast<size_t>(w0) * run.gridRows, head, dots + 256 * w0, colour);
+        for (int w = w0 + 1; w < w1; ++w)
+            claimWord(line + static_cast<size_t>(w) * run.gridRows, ~uint64_t{0}, dots + 256 * w, colour);
+        claimWord(line + static_cast<size_t>(w1) * run.gridRows, tail, dots + 256 * w1, colour);
+    }
+}
+
+// Lines first … last of grid (a, b) (the pixels x ≡ a, y ≡ b mod 4), line first + i holding the
+// dots centre − 31 + j for the bits j of masks[i] (the bits of dots off the surface are dropped).
+void claimWindow(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
+                 uint32_t colour) {
+    const draw::Surface& s = *run.surface;
+    const int base = centre - kWindowCentre, lastDot = (s.width - 1 - a) >> 2;
+    const int keepFrom = std::max(0, -base), keepTo = std::min(63, lastDot - base);
+    if (keepFrom > keepTo) return;
+    const uint64_t keep = (~uint64_t{0} << keepFrom) & (~uint64_t{0} >> (63 - keepTo));
+    // Dot base + j lies in word w = ⌊base / 64⌋ at bit (base mod 64) + j, or in word w + 1.
+    const int w = base >> 6, shift = base & 63;
+    uint64_t* low = column(run, b * kLattice + a, w);
+    uint64_t* high = column(run, b * kLattice + a, w + 1);
+    uint64_t freshLow[2 * kWindowCentre + 2], freshHigh[2 * kWindowCentre + 2];
+    const int n = last - first + 1;
+    WordPair any = {0, 0};
+    int i = 0;
+    for (; i + 1 < n; i += 2) {
+        const WordPair m = loadPair(masks + i) & keep;
+        const WordPair inLow = m << shift, inHigh = (m >> 1) >> (63 - shift);
+        const WordPair oldLow = loadPair(low + first + i), oldHigh = loadPair(high + first + i);
+        storePair(low + first + i, oldLow | inLow);
+        storePair(high + first + i, oldHigh | inHigh);
+        const WordPair newLow = inLow & ~oldLow, newHigh = inHigh & ~oldHigh;
+        storePair(freshLow + i, newLow);
+        storePair(freshHigh + i, newHigh);
+        any |= newLow | newHigh;
+    }
+    uint64_t anyWord = any[0] | any[1];
+    if (i < n) {
+        const uint64_t m = masks[i] & keep;
+        const uint64_t inLow = m << shift, inHigh = (m >> 1) >> (63 - shift);
+        freshLow[i] = inLow & ~low[first + i];
+        freshHigh[i] = inHigh & ~high[first + i];
+        low[first + i] |= inLow;
+        high[first + i] |= inHigh;
+        anyWord |= freshLow[i] | freshHigh[i];
+    }
+    if (anyWord == 0) return;
+    for (i = 0; i < n; ++i) {
+        uint64_t l = freshLow[i], h = freshHigh[i];
+        if ((l | h) == 0) continue;
+        // A fresh dot is on the surface, so its word is at least 0.
+        uint32_t* row = s.pixels + static_cast<size_t>(4 * (first + i) + b) * s.pitch + a;
+        for (; l != 0; l &= l - 1) row[4 * (64 * w + std::countr_zero(l))] = colour;
+        for (; h != 0; h &= h - 1) row[4 * (64 * (w + 1) + std::countr_zero(h))] = colour;
+    }
+}
+
+// Widens the part of the mask the run clears at its end to the pixel rows y0 … y1 and columns
+// x0 … x1, clipped to the surface.
+void touch(NebulaRun& run, int64_t y0, int64_t y1, int64_t x0, int64_t x1) {
+    const draw::Surface& s = *run.surface;
+    run.top = std::min(run.top, static_cast<int>(std::max<int64_t>(y0, 0) >> 2));
+    run.bottom = std::max(run.bottom, static_cast<int>(std::min<int64_t>(y1, s.height - 1) >> 2));
+    run.firstWord = std::min(run.firstWord, static_cast<int>(std::max<int64_t>(x0, 0) >> 8));
+    run.lastWord = std::max(run.lastWord, static_cast<int>(std::min<int64_t>(x1, s.width - 1) >> 8));
+}
+
+// ---- Discs
+
+// Half-widths of the rows of a disc outside the tables, in its own dots: row k (−r / step …
+// r / step), indexed from the middle.
+int32_t runHalfRows[2 * draw::kMaxSide + 1];
+int32_t* const runHalf = runHalfRows + draw::kMaxSide;
+
+void fillRunHalf(int r, int shift) {
+    const int64_t outer2 = (2 * int64_t{r} + 1) * (2 * int64_t{r} + 1);
+    for (int k = 0; k <= r >> shift; ++k) {
+        const int64_t dy = int64_t{k} << shift;
+        // floor(√q) of q < 2^31 is exact in doubles; h = floor(√q / 2) pixels.
+        const int64_t root = static_cast<int64_t>(std::sqrt(static_cast<double>(outer2 - 4 * dy * dy)));
+        runHalf[k] = runHalf[-k] = static_cast<int32_t>((root >> 1) >> shift);
+    }
+}
+
+// A dotted disc (drawn: see discDrawn) of dots 4 apart and 32 ≤ r ≤ 127: one window, row k in
+// grid line (y >> 2) + k.
+void claimWindowDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
+    const draw::Surface& s = *run.surface;
+    const int a = x & 3, b = y & 3, rows = r >> 2;
+    const int first = std::max(-rows, -(y >> 2)), last = std::min(rows, ((s.height - 1 - b) >> 2) - (y >> 2));
+    claimWindow(run, a, b, (y >> 2) + first, (y >> 2) + last, x >> 2,
+                kDiscWindows.rows[r - kWindowFirst] + kWindowCentre + first, colour);
+}
+
+// A dotted disc of dots 2 apart (8 ≤ r < 32): four windows, one for each grid its dots fall in.
+void claimSmallDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
+    const draw::Surface& s = *run.surface;
+    const int8_t* half = kSmallDiscs.half[r];
+    const int rows = r >> 1;
+    const int rowFirst = std::max(-rows, -(y >> 1)), rowLast = std::min(rows, (s.height - 1 - y) >> 1);
+    uint64_t masks[2][kWindowCentre + 2];  // by column parity, for the lines of one row parity
+    for (int p = 0; p < 2; ++p) {
+        // Rows k ≡ p (mod 2) lie in grid row class (y + 2p) mod 4, line ((y + 2p) >> 2) + (k − p) / 2.
+        int k = rowFirst + ((rowFirst - p) & 1);
+        if (k > rowLast) continue;
+        const int lineY = y + 2 * k, b = lineY & 3, firstLine = lineY >> 2;
+        int lines = 0;
+        for (; k <= rowLast; k += 2, ++lines) {
+            const int h = half[k < 0 ? -k : k];
+            // Dots j = −h … h of the row; those with j ≡ q (mod 2) are dots ((x + 2q) >> 2) + (j − q) / 2.
+            for (int q = 0; q < 2; ++q) {
+                const int lo = -((h + q) >> 1), hi = (h - q) >> 1;
+                masks[q][lines] = hi < lo ? 0 : ((uint64_t{2} << (hi - lo)) - 1) << (kWindowCentre + lo);
+            }
+        }
+        for (int q = 0; q < 2; ++q)
+            claimWindow(run, (x + 2 * q) & 3, b, firstLine, firstLine + lines - 1, (x + 2 * q) >> 2, masks[q],
+                        colour);
+    }
+}
+
+// Any other dotted disc, row by row.
+template <int Shift>
+void claimDottedDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
+    const draw::Surface& s = *run.surface;
+    fillRunHalf(r, Shift);
+    const int rows = r >> Shift;
+    const int rowFirst = std::max(-rows, -(y >> Shift)), rowLast = std::min(rows, (s.height - 1 - y) >> Shift);
+    const int columnFirst = -(x >> Shift), columnLast = (s.width - 1 - x) >> Shift;
+    for (int k = rowFirst; k <= rowLast; ++k) {
+        const int half = runHalf[k];
+        const int first = std::max(-half, columnFirst), last = std::min(half, columnLast);
+        claimRow<1 << Shift>(run, y + (k << Shift), x + (first << Shift), x + (last << Shift), colour);
+    }
+}
+
+// The small filled disc at (x, y), the drawing layer's filled ellipse of radii (r, r) as it clips
+// it: the centre may lie off the surface.
+void claimFilledDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
+    const draw::Surface& s = *run.surface;
+    const int64_t top = std::max<int64_t>(int64_t{y} - r, 0), bottom = std::min<int64_t>(int64_t{y} + r, s.height - 1);
+    if (top > bottom || int64_t{x} + r < 0 || int64_t{x} - r > s.width - 1) return;
+    touch(run, top, bottom, int64_t{x} - r, int64_t{x} + r);
+    fillRunHalf(r, 0);
+    for (int v = static_cast<int>(top); v <= static_cast<int>(bottom); ++v) {
+        const int half = runHalf[v - y];
+        const int64_t first = std::max<int64_t>(int64_t{x} - half, 0), last = std::min<int64_t>(int64_t{x} + half, s.width - 1);
+        if (first <= last) claimRow<1>(run, v, static_cast<int>(first), static_cast<int>(last), colour);
+    }
+}
+
+}  // namespace
+
+bool beginNebulaRun(NebulaRun& run, draw::Surface& s) {
+    if (s.pixels == nullptr || s.width <= 0 || s.height <= 0) return false;
+    const size_t lineWords = (static_cast<size_t>(s.width + kLattice - 1) / kLattice + 63) / 64;
+    const size_t gridRows = static_cast<size_t>(s.height + kLattice - 1) / kLattice;
+    // Two guard columns.
+    const size_t gridWords = (lineWords + 2) * gridRows;
+    if (gridWords * kLattice * kLattice > kCoverageWords) return false;
+    run = NebulaRun{};
+    run.surface = &s;
+    run.mask = coverage;
+    run.lineWords = static_cast<int>(lineWords);
+    run.gridRows = static_cast<int>(gridRows);
+    run.gridWords = static_cast<int>(gridWords);
+    return true;
+}
+
+void drawNebulaRunPoint(NebulaRun& run, const NebulaPoint& e, int x, int y) {
+    const draw::Surface& s = *run.surface;
+    const bool onSurface = x >= 0 && y >= 0 && x < s.width && y < s.height;
+    // As drawNebulaPoint: the centre pixel, then the disc by the size taken as unsigned. Either
+    // disc holds the centre pixel when it lies on the surface.
+    const uint32_t size = static_cast<uint32_t>(e.size), r = size / 2;
+    if (size > 15 && onSurface && static_cast<int64_t>(r) <= s.maxX()) {
+        const int radius = static_cast<int>(r);
+        touch(run, int64_t{y} - r, int64_t{y} + r, int64_t{x} - r, int64_t{x} + r);
+        if (radius < 32) claimSmallDisc(run, x, y, radius, e.colour);
+        else if (radius <= kWindowLast) claimWindowDisc(run, x, y, radius, e.colour);
+        else claimDottedDisc<2>(run, x, y, radius, e.colour);
+    } else if (size > 3 && size <= 15) {
+        claimFilledDisc(run, x, y, static_cast<int>(r), e.colour);
+    } else if (onSurface) {
+        touch(run, y, y, x, x);
+        claimRow<1>(run, y, x, x, e.colour);
+    }
+}
+
+bool claimNebulaRunPixel(NebulaRun& run, int x, int y) {
+    const draw::Surface& s = *run.surface;
+    if (!(x >= 0 && y >= 0 && x < s.width && y < s.height)) return false;
+    uint64_t& word = column(run, (y & 3) * kLattice + (x & 3), x >> 8)[y >> 2];
+    const uint64_t bit = uint64_t{1} << ((x >> 2) & 63);
+    if (word & bit) return false;
+    word |= bit;
+    touch(run, y, y, x, x);
+    return true;
+}
+
+void endNebulaRun(NebulaRun& run) {
+    if (run.mask != nullptr && run.top <= run.bottom) {
+        const size_t lines = static_cast<size_t>(run.bottom - run.top + 1);
+        for (int grid = 0; grid < kLattice * kLattice; ++grid)
+            for (int w = run.firstWord; w <= run.lastWord; ++w) {
+                uint64_t* from = column(run, grid, w) + run.top;
+                std::fill(from, from + lines, 0);
+            }
+    }
+    run = NebulaRun{};
 }
 
 }  // namespace render

@@ -60,6 +60,54 @@ void buildStarLabels(const SceneBuild& b) {
 constexpr SceneLayer kStarsLayer = {"stars", kOrderStars, kInSky, buildStars, nullptr};
 constexpr SceneLayer kStarLabelsLayer = {"star labels", kOrderStarLabels, kInSky, buildStarLabels, nullptr};
 
+// A point star: one pixel at its screen point, or none off the surface.
+bool pointStar(const SkyLists& l, const SkyListItem& item) {
+    return item.kind == kSkyStar && !(l.stars.items[item.entry].starFlags & kStarBright);
+}
+
+// The nebula points from item `last` nearer, and the point stars among them, until an item of
+// another kind: the index of the nearest of those points.
+int nebulaRunFirst(const SkyLists& l, int last) {
+    int first = last;
+    for (int k = last - 1; k >= 0 && (l.sky.items[k].kind == kSkyNebulaPoint || pointStar(l, l.sky.items[k])); --k)
+        if (l.sky.items[k].kind == kSkyNebulaPoint) first = k;
+    return first;
+}
+
+// Items first … last (nebula points and point stars) as one run, nearest first: each pixel is
+// written once, by the item that the far-to-near draw would leave on top. Seen from inside a
+// nebula its discs are hundreds of pixels wide and thousands deep; drawn far to near they would
+// write each pixel many times over. Stars are picked as the list orders them, farthest first.
+void drawNebulaRun(draw::Surface& s, const CameraRecord& c, const SkyLists& l, NebulaRun& run, Pick& pick,
+                   int first, int last, int cx, int cy) {
+    Projected p;
+    for (int k = first; k <= last; ++k) {
+        // The list is in distance order and its points are where the collection left them:
+        // the entry a few items on is asked for now, so that it is in the cache when reached.
+        constexpr int kAhead = 8;
+        if (k + kAhead <= last) {
+            const SkyListItem& ahead = l.sky.items[k + kAhead];
+            __builtin_prefetch(ahead.kind == kSkyNebulaPoint ? static_cast<const void*>(&l.nebulaPoints.items[ahead.entry])
+                                                             : static_cast<const void*>(&l.stars.items[ahead.entry]));
+        }
+        const SkyListItem& item = l.sky.items[k];
+        if (item.kind == kSkyNebulaPoint) {
+            const NebulaPoint& e = l.nebulaPoints.items[item.entry];
+            if (project(c, e.dir, cx, cy, p)) drawNebulaRunPoint(run, e, p.x, p.y);
+        } else {
+            const StarEntry& star = l.stars.items[item.entry];
+            if (project(c, star.dir, cx, cy, p) && claimNebulaRunPixel(run, p.x, p.y)) drawStarItem(s, star, p.x, p.y);
+        }
+    }
+    endNebulaRun(run);
+    for (int k = last; k >= first; --k) {
+        const SkyListItem& item = l.sky.items[k];
+        if (item.kind != kSkyStar) continue;
+        const StarEntry& star = l.stars.items[item.entry];
+        if (project(c, star.dir, cx, cy, p)) pickTest(pick, c, star.id, p.x, p.y);
+    }
+}
+
 }  // namespace
 
 Pick beginPick() {
@@ -166,6 +214,13 @@ void drawSkyList(draw::Surface& s, int cx, int cy) {
                 break;
             }
             case kSkyNebulaPoint: {
+                NebulaRun run;
+                if (beginNebulaRun(run, s)) {
+                    const int first = nebulaRunFirst(l, i);
+                    drawNebulaRun(s, c, l, run, pick, first, i, cx, cy);
+                    i = first;
+                    break;
+                }
                 const NebulaPoint& e = l.nebulaPoints.items[item.entry];
                 if (!project(c, e.dir, cx, cy, p)) break;
                 drawNebulaPoint(s, e, p.x, p.y);

@@ -108,6 +108,28 @@ void drawNebulaPoint(draw::Surface& s, const NebulaPoint& e, int x, int y);
 // or the centre lies off the surface.
 void drawDottedDisc(draw::Surface& s, int x, int y, int64_t r, uint32_t colour);
 
+// A run of nebula points that follow one another in the SkyList with nothing else between them,
+// drawn nearest first: each pixel takes the colour of the nearest point of the run that reaches
+// it, which is exactly what drawNebulaPoint point by point, farthest first, leaves. One run at a
+// time. beginNebulaRun is false (and the points must be drawn one by one) when the surface is
+// larger than the run's coverage mask; endNebulaRun clears what the run marked.
+struct NebulaRun {
+    draw::Surface* surface = nullptr;
+    uint64_t* mask = nullptr;  // one bit a pixel (written by this run), in 16 grids by (x, y) mod 4
+    int lineWords = 0;         // words of 64 dots across a grid
+    int gridRows = 0;          // lines of a grid (words of one of its columns)
+    int gridWords = 0;         // words of a grid, its guard columns included
+    int top = INT32_MAX, bottom = -1;          // grid lines the run has marked
+    int firstWord = INT32_MAX, lastWord = -1;  // grid columns the run has marked
+};
+bool beginNebulaRun(NebulaRun& run, draw::Surface& s);
+// The next point of the run, nearer points first, at screen point (x, y).
+void drawNebulaRunPoint(NebulaRun& run, const NebulaPoint& e, int x, int y);
+// Another item of one pixel within the run, at (x, y): true, and the pixel is the caller's to
+// write, when it is on the surface and no nearer item of the run has written it.
+bool claimNebulaRunPixel(NebulaRun& run, int x, int y);
+void endNebulaRun(NebulaRun& run);
+
 // ---- Local space ----------------------------------------------------------------------------------
 
 // Disc radius of a star in the local chart, pixels: by its radius in solar radii (0 = unknown,

@@ -274,7 +274,17 @@ void fillTriangle(const draw::Surface& s, Screen a, Screen b, Screen c, Span spa
         const double left = std::min(xl, xs), right = std::max(xl, xs);
         const int x0 = std::max(0, static_cast<int>(std::ceil(left - 0.5)));
         const int x1 = std::min(s.width, static_cast<int>(std::ceil(right - 0.5)));
-        if (x0 < x1) span(y, x0, x1);
+        if (x0 < x1) {
+            // The picture is far larger than the cache, and a triangle's rows are a few cache
+            // lines each, a pitch apart: asking for the lines below this row's pixels now lets
+            // them arrive while the row is written, instead of each store of the next row
+            // waiting for its line in turn.
+            if (y + 1 < bottom) {
+                const uint32_t* below = s.pixels + static_cast<size_t>(y + 1) * s.pitch;
+                for (int x = x0; x < x1 + 16; x += 16) __builtin_prefetch(below + std::min(x, s.width - 1), 1);
+            }
+            span(y, x0, x1);
+        }
     }
 }
 
@@ -308,7 +318,7 @@ struct MapPoint {
     int32_t row;     // map rows × 65536, within the map
 };
 
-MapPoint mapPoint(double na, double nb, double nd) {
+inline MapPoint mapPoint(double na, double nb, double nd) {
     // The map position a of a body is its mesh's (0 to 1) plus its spin (0 to 2π turns): an
     // offset of 8 map widths keeps the column positive and within 32 bits of fixed point. Both
     // are clamped, so that a grazing plane (nd near 0) cannot make an index of a wild number.
@@ -320,15 +330,35 @@ MapPoint mapPoint(double na, double nb, double nd) {
             static_cast<int32_t>(std::min(kMapHeight - 0.001, b * kMapHeight) * 65536.0)};
 }
 
+// The exact map positions at the ends of the straight runs of one row: its first pixel, then
+// every kSpan pixels, then its end. They are found for the whole row before any pixel is
+// written, so that the row's divisions do not wait on one another behind the pixel loop.
+MapPoint spanEnds[draw::kMaxSide / kSpan + 2];
+
 // One straight run of a textured row: the map byte at the fixed-point position through the
-// shade row. The three arrays never overlap.
-inline void runSpan(uint32_t* __restrict pixel, int n, uint32_t column, uint32_t row, uint32_t stepColumn,
-                    uint32_t stepRow, const uint8_t* __restrict map, const uint32_t* __restrict shade) {
-    for (int i = 0; i < n; ++i) {
-        pixel[i] = shade[map[((row >> 16) << 9) | ((column >> 16) & (kMapWidth - 1))]];
-        column += stepColumn;
-        row += stepRow;
+// shade row. The row and the column are carried in one 64-bit word, so that a pixel's step is a
+// single addition: the column as map columns × 2^23 in the low 32 bits, so that its wrap round
+// the map is the wrap of 32 bits and the column index is its top 9 bits; the row (map rows ×
+// 65536, below 2^24 all along the run, which lies between two points of the map) in the top 24
+// bits, so that the row index is the word's top 8 bits. The 8 bits between take the carries and
+// borrows of the column's wraps, at most one a pixel: starting from 128 they stay within 0 … 255
+// over a run of kSpan pixels and never reach the row. The three arrays never overlap.
+inline void runSpan(uint32_t* __restrict pixel, int n, uint32_t column, uint32_t row, int32_t stepColumn,
+                    int32_t stepRow, const uint8_t* __restrict map, const uint32_t* __restrict shade) {
+    static_assert(kMapWidth == 1 << 9 && kMapHeight == 1 << 8, "the indices are the top 9 and 8 bits");
+    static_assert(kSpan < 128, "the carries of a run stay within the 8 spare bits");
+    constexpr uint64_t kSpare = uint64_t{128} << 32;
+    uint64_t at = (uint64_t{row} << 40) | kSpare | (column << 7);
+    const uint64_t step = (static_cast<uint64_t>(static_cast<int64_t>(stepRow)) << 40) +
+                          static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(stepColumn) << 7)));
+    auto texel = [&](uint64_t a) { return shade[map[((a >> 56) << 9) | (static_cast<uint32_t>(a) >> 23)]]; };
+    int i = 0;
+    for (; i + 1 < n; i += 2) {
+        pixel[i] = texel(at);
+        pixel[i + 1] = texel(at + step);
+        at += 2 * step;
     }
+    if (i < n) pixel[i] = texel(at);
 }
 
 void drawTextured(draw::Surface& s, const CameraRecord& c, const BodyListEntry& e, const Screen p[3], int cx,
@@ -341,26 +371,28 @@ void drawTextured(draw::Surface& s, const CameraRecord& c, const BodyListEntry& 
     const double k = 1.0 / (cx * c.zoom);
     const uint32_t* shade = slot.shade[e.level / 2];
     const uint8_t* map = slot.map;
+    const double sa = gA.x * k, sb = gB.x * k, sd = gD.x * k;
     fillTriangle(s, p[0], p[1], p[2], [&](int y, int x0, int x1) {
         const double dy = (y + 0.5 - cy) * k, dx = (x0 + 0.5 - cx) * k;
         double na = gA.x * dx + gA.y * dy + gA.z, nb = gB.x * dx + gB.y * dy + gB.z, nd = gD.x * dx + gD.y * dy + gD.z;
-        const double sa = gA.x * k, sb = gB.x * k, sd = gD.x * k;
-        uint32_t* out = s.pixels + static_cast<size_t>(y) * s.pitch;
-        MapPoint from = mapPoint(na, nb, nd);
-        for (int x = x0; x < x1;) {
+        spanEnds[0] = mapPoint(na, nb, nd);
+        int spans = 0;
+        for (int x = x0; x < x1; x += kSpan) {
             const int n = std::min(kSpan, x1 - x);
-            static_assert(kMapWidth == 1 << 9, "rows of the map are 512 columns");
             na += sa * n;
             nb += sb * n;
             nd += sd * n;
-            const MapPoint to = mapPoint(na, nb, nd);
+            spanEnds[++spans] = mapPoint(na, nb, nd);
+        }
+        uint32_t* out = s.pixels + static_cast<size_t>(y) * s.pitch + x0;
+        for (int i = 0; i < spans; ++i, out += kSpan) {
+            const MapPoint from = spanEnds[i], to = spanEnds[i + 1];
+            const int n = std::min(kSpan, x1 - x0 - i * kSpan);
             // Whole spans divide by the constant, which costs no division.
             const int32_t stepColumn = n == kSpan ? (to.column - from.column) / kSpan : (to.column - from.column) / n;
             const int32_t stepRow = n == kSpan ? (to.row - from.row) / kSpan : (to.row - from.row) / n;
-            runSpan(out + x, n, static_cast<uint32_t>(from.column), static_cast<uint32_t>(from.row),
-                    static_cast<uint32_t>(stepColumn), static_cast<uint32_t>(stepRow), map, shade);
-            x += n;
-            from = to;
+            runSpan(out, n, static_cast<uint32_t>(from.column), static_cast<uint32_t>(from.row), stepColumn, stepRow,
+                    map, shade);
         }
     });
 }

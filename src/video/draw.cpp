@@ -40,6 +40,31 @@ inline void column(Surface& s, i64 x, i64 y0, i64 y1, uint32_t c) {
 inline i128 floorDiv(i128 a, i128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 inline i128 ceilDiv(i128 a, i128 b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
+// Pixels k0 … k1 of the line of majorLine below, pixel k0 at minor step q with remainder r of
+// (2·k0·m + n) / 2n. All of them must be on the surface.
+inline void bresenham(Surface& s, bool xMajor, i64 u1, i64 v1, i64 n, i64 m, int su, int sv, i64 k0, i64 q, i64 r,
+                      i64 k1) {
+    const i64 twoN = 2 * n, twoM = 2 * m;
+    const i64 u = u1 + su * k0;
+    const i64 v = v1 + sv * q;
+    const i64 count = k1 - k0 + 1;
+    const uint32_t c = s.colour;
+    // An index rather than a pointer: after the last pixel it may point off the surface.
+    i64 at = xMajor ? v * s.pitch + u : u * s.pitch + v;
+    const i64 stepU = xMajor ? su : su * (i64)s.pitch;
+    const i64 stepV = xMajor ? sv * (i64)s.pitch : sv;
+    uint32_t* const p = s.pixels;
+    for (i64 i = 0; i < count; ++i) {
+        p[at] = c;
+        at += stepU;
+        r += twoM;
+        if (r >= twoN) {
+            r -= twoN;
+            at += stepV;
+        }
+    }
+}
+
 // A Bresenham line along its major axis u (n steps) with the minor axis v (m ≤ n steps). Pixel k
 // (0..n) lies at u = u1 + su·k, v = v1 + sv·floor((2km + n) / 2n). The range of k that lands on
 // the surface is solved exactly, so the loop touches only visible pixels and they are the same
@@ -49,6 +74,14 @@ void majorLine(Surface& s, bool xMajor, i64 u1, i64 v1, i64 n, i64 m, int su, in
     const i64 V = xMajor ? s.height - 1 : s.width - 1;
 
     i128 k0 = 0, k1 = n;
+    // Both ends on the surface, as nearly every stroke of a label and every segment of a chart
+    // is: all n + 1 pixels are visible, and the exact clipping below (128-bit divisions) would
+    // only find k0 = 0 and k1 = n again.
+    const i64 u2 = u1 + su * n, v2 = v1 + sv * m;
+    if (u1 >= 0 && u1 <= U && u2 >= 0 && u2 <= U && v1 >= 0 && v1 <= V && v2 >= 0 && v2 <= V) {
+        bresenham(s, xMajor, u1, v1, n, m, su, sv, 0, 0, n, n);
+        return;
+    }
     // Major axis: 0 ≤ u1 + su·k ≤ U.
     if (su > 0) {
         k0 = std::max<i128>(k0, -u1);
@@ -68,28 +101,9 @@ void majorLine(Surface& s, bool xMajor, i64 u1, i64 v1, i64 n, i64 m, int su, in
     }
     if (k0 > k1) return;
 
-    const i64 twoN = 2 * n, twoM = 2 * m;
     const i128 num = 2 * k0 * m + n;
-    i64 q = (i64)(num / twoN);
-    i64 r = (i64)(num % twoN);
-    const i64 u = u1 + su * (i64)k0;
-    const i64 v = v1 + sv * q;
-    const i64 count = (i64)(k1 - k0) + 1;
-    const uint32_t c = s.colour;
-    // An index rather than a pointer: after the last pixel it may point off the surface.
-    i64 at = xMajor ? v * s.pitch + u : u * s.pitch + v;
-    const i64 stepU = xMajor ? su : su * (i64)s.pitch;
-    const i64 stepV = xMajor ? sv * (i64)s.pitch : sv;
-    uint32_t* const p = s.pixels;
-    for (i64 i = 0; i < count; ++i) {
-        p[at] = c;
-        at += stepU;
-        r += twoM;
-        if (r >= twoN) {
-            r -= twoN;
-            at += stepV;
-        }
-    }
+    bresenham(s, xMajor, u1, v1, n, m, su, sv, (i64)k0, (i64)(num / (2 * (i128)n)), (i64)(num % (2 * (i128)n)),
+              (i64)k1);
 }
 
 // Half-widths of the rows of a filled ellipse: row dy (|dy| ≤ ry) spans dx = −w..w, w the largest
