@@ -1,9 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages that building and testing Vyrex need, skipping those already
 # present. Safe to run again; runs apt-get directly as root (CI) and through sudo otherwise.
+#   scripts/setup.sh [PACKAGE...]
+# Packages named as arguments are installed too: scripts that run the real program under an X
+# server ask for theirs this way (scripts/bench-frame.sh: xvfb and Mesa's OpenGL).
 set -eu
 
-PACKAGES="cmake g++ make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev zlib1g-dev libstb-dev"
+PACKAGES="cmake g++ make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev zlib1g-dev libstb-dev $*"
 
 missing=""
 for p in $PACKAGES; do

@@ -12,6 +12,7 @@ namespace settings {
 int VIDbckBuffSysMem = 0;
 int VIDwVSync = 1;
 int VIDdefault = -1;
+int VIDpresent = 0;
 
 uint32_t loadFilter = 0xFFFFFFFFu;
 int LSmagDiam = 1;
@@ -49,6 +50,7 @@ void readStartupValues() {
     found += readOrDefault(key, "VIDbckBuffSysMem", VIDbckBuffSysMem, 0);
     found += readOrDefault(key, "VIDwVSync", VIDwVSync, 1);
     found += readOrDefault(key, "VIDdefault", VIDdefault, -1);
+    readOrDefault(key, "VIDpresent", VIDpresent, 0);
     // Nothing stored at all: a new machine (or a new root), whose cameras start from defaults.
     if (found == 0) app::firstRun = 1;
 }
@@ -58,6 +60,7 @@ void writeStartupValues() {
     store::writeDword(kHive, key, "VIDbckBuffSysMem", static_cast<uint32_t>(VIDbckBuffSysMem));
     store::writeDword(kHive, key, "VIDwVSync", static_cast<uint32_t>(VIDwVSync));
     store::writeDword(kHive, key, "VIDdefault", static_cast<uint32_t>(VIDdefault));
+    store::writeDword(kHive, key, "VIDpresent", static_cast<uint32_t>(VIDpresent));
 }
 
 void loadSettings() {

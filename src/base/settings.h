@@ -17,6 +17,8 @@ namespace settings {
 extern int VIDbckBuffSysMem;  // 1: back buffer in system memory, copied to the screen; 0: page flipping
 extern int VIDwVSync;         // 1: wait for the vertical retrace when presenting
 extern int VIDdefault;        // index of the chosen mode among the usable modes; -1 automatic
+extern int VIDpresent;        // how frames reach the window: 0 the cheapest for the machine,
+                              // 1 the window surface, 2 the streaming texture
 
 // "<root>\settings": read at start-up, written at shutdown.
 extern uint32_t loadFilter;   // bit mask read by the star-system loader; 0xFFFFFFFF by default
@@ -27,7 +29,8 @@ extern int LSmagDiam;         // local space shows magnitude (1) or diameter (0)
 // them with the defaults.
 extern int settingsLoaded;
 
-// Reads the three start-up values; sets app::firstRun when none of them was stored.
+// Reads the start-up values; sets app::firstRun when none of the first three was stored (a store
+// written before VIDpresent existed is not a new machine).
 void readStartupValues();
 void writeStartupValues();
 // Reads loadFilter and LSmagDiam (logged with the DB start-mode flag).

@@ -22,14 +22,18 @@ void nullBox(const char* caption, const char* text) {
 }
 std::vector<DisplayMode> nullModes() { return {}; }
 void nullVersion(int v[4]) { v[0] = v[1] = v[2] = v[3] = 0; }
-bool nullOpen(int, int, bool) { return false; }
-void nullPresent(const uint32_t*, int, int, int) {}
+bool nullOpen(const DisplayRequest&, DisplayReport& report) {
+    std::snprintf(report.reason, sizeof report.reason, "no backend chosen");
+    return false;
+}
+bool nullBegin(FrameTarget&) { return false; }
 void nullCursorShown(bool) {}
 
 constexpr Backend kNullBackend = {
-    "null",     nullCreate,  nullVoid,   nullPeek,  nullVoid,    nullDispatch,
+    "null",       nullCreate,   nullVoid,   nullPeek,    nullVoid,  nullDispatch,
     nullPostQuit, nullDispatch, nullCursor, nullKeyHeld, nullMouse, nullBox,
-    nullModes,  nullVersion, nullOpen,   nullVoid,  nullPresent, nullCursorShown,
+    nullModes,    nullVersion,  nullOpen,   nullVoid,    nullBegin, nullVoid,
+    nullCursorShown,
 };
 
 const Backend* current = &kNullBackend;
@@ -53,11 +57,13 @@ void messageBox(const char* caption, const char* text) { current->messageBox(cap
 
 std::vector<DisplayMode> displayModes() { return current->displayModes(); }
 void displayLibraryVersion(int v[4]) { current->displayLibraryVersion(v); }
-bool openDisplay(int width, int height, bool vsync) { return current->openDisplay(width, height, vsync); }
-void closeDisplay() { current->closeDisplay(); }
-void presentFrame(const uint32_t* pixels, int width, int height, int pitch) {
-    current->presentFrame(pixels, width, height, pitch);
+bool openDisplay(const DisplayRequest& request, DisplayReport& report) {
+    report = DisplayReport{};
+    return current->openDisplay(request, report);
 }
+void closeDisplay() { current->closeDisplay(); }
+bool beginFrame(FrameTarget& target) { return current->beginFrame(target); }
+void showFrame() { current->showFrame(); }
 void showSystemCursor(bool show) { current->showSystemCursor(show); }
 
 }  // namespace platform

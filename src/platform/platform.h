@@ -137,18 +137,82 @@ std::vector<DisplayMode> displayModes();
 // Version of the presentation library as four numbers, for the log header's version line.
 void displayLibraryVersion(int v[4]);
 
-// Opens presentation of a surface of width × height pixels (XRGB8888) in the main window,
-// scaled to fit with its aspect kept.
-bool openDisplay(int width, int height, bool vsync);
+// ---- Presenting frames ----------------------------------------------------------------------
+//
+// The program draws every frame itself, in XRGB8888 memory; the display only has to show it. How
+// a finished frame reaches the window is the backend's choice, made once when the display opens:
+// - the window surface: the window's own pixel memory (on X11 a shared-memory image), written by
+//   the caller and handed to the window system as it is; no texture, no GPU, no second copy.
+//   Nothing waits for the retrace on this path.
+// - the streaming texture: uploaded to SDL's renderer, which draws it scaled into the window;
+//   cheap with a real GPU, and the renderer can wait for the retrace.
+// The automatic choice takes the window surface when SDL has no hardware renderer or when its
+// hardware renderer is a software rasterizer (a virtual machine, a remote desktop, a missing
+// driver), and the texture otherwise. The environment variable VYREX_PRESENT ("surface",
+// "texture" or "auto") overrides the request, for testing.
+
+enum class PresentPath : int {
+    kAutomatic = 0,  // as a request only: the cheapest path for what the machine has
+    kSurface = 1,    // the window surface
+    kTexture = 2,    // the streaming texture
+};
+// "window surface", "streaming texture", "automatic".
+const char* presentPathName(PresentPath path);
+
+constexpr int kReasonBytes = 192;
+
+struct DisplayRequest {
+    int width = 0;        // pixels of every frame
+    int height = 0;       // pixels
+    bool vsync = false;   // frames should wait for the vertical retrace where the path can
+    PresentPath path = PresentPath::kAutomatic;  // the path the program's settings ask for
+};
+
+struct DisplayReport {
+    PresentPath path = PresentPath::kAutomatic;  // the path taken (never kAutomatic once open)
+    char reason[kReasonBytes] = "";  // why that path, or why the display did not open
+    bool waitsForRetrace = false;    // showing a frame waits for the retrace (vsync asked and honoured)
+    int refreshHz = 0;               // the display's refresh rate as the system reports it; 0 unknown
+};
+
+// Opens the presentation of frames of request.width × request.height pixels in the main window.
+// False when it cannot be opened (no main window, a bad size, neither path works), with the
+// reason in report.reason.
+bool openDisplay(const DisplayRequest& request, DisplayReport& report);
 void closeDisplay();
-// Shows the given pixels (XRGB8888, `pitch` bytes per row) as the next frame.
-void presentFrame(const uint32_t* pixels, int width, int height, int pitch);
+
+struct Rect {
+    int x = 0, y = 0;           // pixels
+    int width = 0, height = 0;  // pixels
+};
+
+// Where a frame of frameWidth × frameHeight lands in an area of areaWidth × areaHeight: scaled by
+// the largest whole factor that fits and centred, so that every frame pixel becomes a square of
+// whole pixels; a frame larger than the area is shrunk to fit with its aspect kept (each area
+// pixel then shows the nearest frame pixel). Empty when a size is not positive.
+Rect frameView(int areaWidth, int areaHeight, int frameWidth, int frameHeight);
+
+// The pixels of the next frame to show: the caller fills `view` with the frame (scaled to the
+// view's size) and the rest of the target with the background, then calls showFrame.
+struct FrameTarget {
+    uint32_t* pixels = nullptr;  // XRGB8888, the top row first
+    int width = 0;               // pixels of the whole target
+    int height = 0;              // pixels
+    int pitch = 0;               // pixels from the start of one row to the next
+    Rect view;                   // where the frame goes, inside the target
+};
+// False when nothing can be shown now (no display open, the window surface lost).
+bool beginFrame(FrameTarget& target);
+// Shows what beginFrame's target holds; waits for the retrace when the report said so.
+void showFrame();
 // Hides the system cursor over the window while the program draws its own pointer.
 void showSystemCursor(bool show);
 
 // ---- Time -----------------------------------------------------------------------------------
 
 void sleepMilliseconds(int ms);
+// Sleeps until the monotonic clock reads `ticks` (at once if it has passed), without spinning.
+void sleepUntilTicks(uint64_t ticks);
 // The machine's monotonic clock: ticks of monotonicTickSeconds() seconds since any fixed moment.
 uint64_t monotonicTicks();
 double monotonicTickSeconds();

@@ -2,6 +2,7 @@
 // screenshots, display bitmaps, the application switch and the error report line.
 #include "video/video.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -10,6 +11,8 @@
 #include "base/input_state.h"
 #include "base/log.h"
 #include "base/settings.h"
+#include "video/pacing.h"
+#include "video/scale.h"
 
 namespace video {
 
@@ -23,6 +26,17 @@ std::unique_ptr<uint8_t[]> brightnessTable;  // built only for displays of at mo
 bool cursorHidden = false;  // the system cursor is hidden because we draw our own
 
 const char* const kDriverName = "SDL";
+
+// The pacing clock: the machine's monotonic clock unless a test replaces it.
+PacingNow pacingNow = platform::monotonicTicks;
+double pacingTickSeconds = platform::monotonicTickSeconds();
+PacingSleep pacingSleep = platform::sleepUntilTicks;
+FramePacer pacer;
+
+constexpr int kUnknownRefreshHz = 60;  // what a display that does not say is paced to
+
+// The display's failure reason, kept for the error report line, which reads the text later.
+char displayError[platform::kReasonBytes] = "";
 
 // The video log lines written at start with -d.
 void logVideo() {
@@ -47,6 +61,22 @@ void logVideo() {
     for (int bit = 4; bit <= 14; ++bit) {
         logc::print(1, kLabels[bit - 4], (state.HW >> bit) & 1);
     }
+    // A reason can be longer than one log message holds: it is written in pieces.
+    logc::print(1, "\r\n\t\tPresent: %s (", platform::presentPathName(state.presentPath));
+    for (const char* p = state.presentReason; *p;) {
+        const size_t n = strnlen(p, 100);
+        logc::print(1, "%.*s", (int)n, p);
+        p += n;
+    }
+    logc::print(1, ")");
+    if (state.pacedHz > 0)
+        logc::print(1, "\r\n\t\tPacing: %d Hz by sleeping (the %s does not wait for the retrace; %s)",
+                    state.pacedHz, platform::presentPathName(state.presentPath),
+                    state.refreshHz > 0 ? "the display's rate" : "the display does not say its rate");
+    else if (state.waitMode == 1)
+        logc::print(1, "\r\n\t\tPacing: the renderer waits for the retrace");
+    else
+        logc::print(1, "\r\n\t\tPacing: none, frames run free (VSYNC 0)");
 }
 
 void releaseDisplay() {
@@ -69,25 +99,44 @@ void releaseDisplay() {
 // builds the colour tables for the drawing surface's format.
 bool openDisplay() {
     const int w = state.mode.width, h = state.mode.height;
-    if (!platform::openDisplay(w, h, state.waitMode == 1)) {
-        draw::setError(draw::kErrDisplay, "the display cannot be opened");
+    platform::DisplayRequest request;
+    request.width = w;
+    request.height = h;
+    request.vsync = state.waitMode == 1;
+    request.path = settings::VIDpresent == 1   ? platform::PresentPath::kSurface
+                   : settings::VIDpresent == 2 ? platform::PresentPath::kTexture
+                                               : platform::PresentPath::kAutomatic;
+    platform::DisplayReport report;
+    if (!platform::openDisplay(request, report)) {
+        std::snprintf(displayError, sizeof displayError, "the display cannot be opened: %s", report.reason);
+        draw::setError(draw::kErrDisplay, displayError);
         errorReport(__LINE__);
         return false;
     }
+    state.presentPath = report.path;
+    std::snprintf(state.presentReason, sizeof state.presentReason, "%s", report.reason);
+    state.refreshHz = report.refreshHz;
+    // Only a present that waits for the retrace itself keeps frames to the display's beat.
+    state.pacedHz = request.vsync && !report.waitsForRetrace
+                        ? (report.refreshHz > 0 ? report.refreshHz : kUnknownRefreshHz)
+                        : 0;
+    startPacing(pacer, state.pacedHz, pacingTickSeconds);
+
     bool made;
     if (state.BB) {
-        made = draw::createSurface(state.pages[0], w, h) && draw::createSurface(state.backBuffer, w, h);
+        made = draw::createSurface(state.backBuffer, w, h);
         state.drawing = &state.backBuffer;
+        state.display = nullptr;
     } else {
         made = draw::createSurface(state.pages[0], w, h) && draw::createSurface(state.pages[1], w, h);
         state.drawing = &state.pages[1];  // the hidden page
+        state.display = &state.pages[0];
     }
     if (!made) {
         errorReport(__LINE__);
         releaseDisplay();
         return false;
     }
-    state.display = &state.pages[0];
     state.width = w - 1;
     state.height = h - 1;
     state.centreX = state.width / 2;
@@ -223,15 +272,17 @@ void present() {
         draw::drawBitmapKeyed(drawing, pointer, input::pointer.x, input::pointer.y, colours.transparent);
     }
 
-    const int pitchBytes = (int)sizeof(uint32_t) * drawing.pitch;
-    if (state.BB) {
-        // The wait for the retrace, when asked for, happens in the platform's present.
-        std::memcpy(state.display->pixels, drawing.pixels, state.surfaceBytes);
-        platform::presentFrame(state.display->pixels, drawing.width, drawing.height, pitchBytes);
-    } else {
-        platform::presentFrame(drawing.pixels, drawing.width, drawing.height, pitchBytes);
-        std::swap(state.display, state.drawing);
+    platform::FrameTarget target;
+    const bool shown = platform::beginFrame(target);
+    if (shown) showScaled(drawing, target, colours.black);
+    // Paced frames go out on the display's beat. A frame that cannot be shown (the window
+    // surface lost for a moment) still waits its turn, so the loop does not spin.
+    if (state.pacedHz > 0) {
+        const uint64_t wake = paceFrame(pacer, pacingNow());
+        if (wake != 0) pacingSleep(wake);
     }
+    if (shown) platform::showFrame();
+    if (!state.BB) std::swap(state.display, state.drawing);
     draw::clear(*state.drawing, state.clearColour);
 }
 
@@ -263,13 +314,26 @@ void applicationSwitch(bool back) {
         app::active = 0;
         return;
     }
-    if (state.open) {
+    platform::FrameTarget target;
+    if (state.open && platform::beginFrame(target)) {
         // What the window showed while we were away is stale: show black until the next frame.
-        draw::clear(*state.display, colours.black);
-        platform::presentFrame(state.display->pixels, state.display->width, state.display->height,
-                               (int)sizeof(uint32_t) * state.display->pitch);
+        for (int y = 0; y < target.height; ++y)
+            std::fill_n(target.pixels + (size_t)y * target.pitch, target.width, colours.black);
+        platform::showFrame();
     }
     app::active = 1;
+}
+
+void setPacingClock(PacingNow now, double secondsPerTick, PacingSleep sleepUntil) {
+    if (now == nullptr || sleepUntil == nullptr || !(secondsPerTick > 0.0)) {
+        pacingNow = platform::monotonicTicks;
+        pacingTickSeconds = platform::monotonicTickSeconds();
+        pacingSleep = platform::sleepUntilTicks;
+        return;
+    }
+    pacingNow = now;
+    pacingTickSeconds = secondsPerTick;
+    pacingSleep = sleepUntil;
 }
 
 void errorReport(int line) {

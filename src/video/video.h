@@ -13,7 +13,15 @@
 //   frame, never keep it.
 // - `present` shows the frame drawn since the last call and starts the next one on a cleared
 //   drawing surface. It writes a requested screenshot first and draws the pointer bitmap (when
-//   app::pointerDrawn is set) at the pointer position of the last poll (input::pointer).
+//   app::pointerDrawn is set) at the pointer position of the last poll (input::pointer). The
+//   platform chooses how frames reach the window (`state.presentPath`, with its reason); on the
+//   window surface this layer scales the frame by whole pixels into the window itself
+//   (video/scale.h).
+// - Pacing: with the retrace wait asked for (`VIDwVSync` 1) and a path whose present does not wait
+//   for the retrace (the window surface has no retrace to wait for), `present` sleeps so that
+//   frames follow the display's refresh rate, 60 Hz when the display does not say
+//   (`state.pacedHz`). Without the wait, frames run free. Motion is counted per frame, so this is
+//   what keeps a journey's speed the same on every machine.
 // - The colour tables are pixel values in the drawing surface's format, valid while the display
 //   is open; tables that are data are read directly.
 // - Main thread only. Nothing here allocates per frame.
@@ -94,9 +102,11 @@ void blackBodyRgb(double kelvin, double rgb[3]);
 enum PointerKind : int { kHelpPointer = 0, kNormalPointer = 1 };
 
 struct State {
-    draw::Surface pages[2];      // the display surface's pages (one when BB is 1)
-    draw::Surface backBuffer;    // the memory back buffer when BB is 1
-    draw::Surface* display = nullptr;  // the page shown by the last present
+    draw::Surface pages[2];      // the two pages drawn on in turn when BB is 0
+    draw::Surface backBuffer;    // the memory back buffer drawn on when BB is 1
+    // The page shown by the last present when BB is 0. With the back buffer the picture shown
+    // lives only in the platform's frame target.
+    draw::Surface* display = nullptr;
     draw::Surface* drawing = nullptr;  // the surface every renderer draws on
     platform::DisplayMode mode;  // the open mode
     int modeIndex = 0;           // its index in the mode list
@@ -109,6 +119,10 @@ struct State {
     int HW = 0;  // hardware acceleration flags of the display surface (none)
     int DT = 0;  // direct-access bracketing of the linear copy (never needed)
     int waitMode = 1;  // 1: wait for the vertical retrace when presenting; 2: don't
+    platform::PresentPath presentPath = platform::PresentPath::kAutomatic;  // taken at the open
+    char presentReason[platform::kReasonBytes] = "";  // why that path, as the platform says
+    int refreshHz = 0;    // the display's refresh rate as reported; 0 unknown
+    int pacedHz = 0;      // frames per second present sleeps to; 0: the present is not paced here
     draw::BitmapPtr pointers[2];  // indexed by PointerKind
     int pointerKind = kNormalPointer;  // set by the in-scene window system
     uint32_t clearColour = 0;
@@ -134,5 +148,12 @@ void applicationSwitch(bool back);
 
 // Writes the error report line for the last drawing-layer error, naming the failing line.
 void errorReport(int line);
+
+// The clock the pacing reads and sleeps on, replaceable so that tests control time: `now` counts
+// ticks of `secondsPerTick` seconds and `sleepUntil` returns once `now` has reached the tick.
+// Takes effect at the next start; all null restores the machine's monotonic clock.
+using PacingNow = uint64_t (*)();
+using PacingSleep = void (*)(uint64_t tick);
+void setPacingClock(PacingNow now, double secondsPerTick, PacingSleep sleepUntil);
 
 }  // namespace video

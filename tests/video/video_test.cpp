@@ -15,6 +15,8 @@
 #include "base/input_state.h"
 #include "base/log.h"
 #include "base/settings.h"
+#include "platform/store.h"
+#include "video/pacing.h"
 #include "video/splash.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_display.h"
@@ -123,6 +125,7 @@ protected:
         settings::VIDbckBuffSysMem = 0;
         settings::VIDwVSync = 1;
         settings::VIDdefault = -1;
+        settings::VIDpresent = 0;
         video::modeList.count = 0;
         std::strcpy(app::programFolder, saved);
         std::filesystem::remove_all(root);
@@ -263,7 +266,8 @@ TEST_F(Video, StartFailuresReportAndLeaveNothingOpen) {
     packs();
     headless::failDisplayOpen(true);
     EXPECT_EQ(video::start(), 0);
-    EXPECT_NE(log().find("\r\nMGL VIDEO ERROR (-8)'the display cannot be opened' @(video:"),
+    EXPECT_NE(log().find("\r\nMGL VIDEO ERROR (-8)'the display cannot be opened: the display fails, as "
+                         "the test asked' @(video:"),
               std::string::npos)
         << log();
     headless::failDisplayOpen(false);
@@ -437,6 +441,226 @@ TEST(ShippedBitmaps, PointersHaveTheirHotSpotTopLeftAndTheLogoItsSize) {
     ASSERT_TRUE(intro);
     EXPECT_EQ(intro->width, 160);
     EXPECT_EQ(intro->height, 78);
+}
+
+// ---- Present paths, scaling and pacing ---------------------------------------------------------
+
+namespace pacing {
+
+uint64_t now = 0;  // µs
+int sleeps = 0;
+uint64_t clockNow() { return now; }
+void sleepUntil(uint64_t tick) {
+    ++sleeps;
+    if (tick > now) now = tick;
+}
+
+}  // namespace pacing
+
+platform::RendererDescription gpu(bool exists = true) {
+    platform::RendererDescription r;
+    r.exists = exists;
+    std::snprintf(r.driver, sizeof r.driver, "opengl");
+    r.accelerated = true;
+    std::snprintf(r.device, sizeof r.device, "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2");
+    return r;
+}
+
+TEST(FramePacer, ALateFrameKeepsTheBeatAndARateOfZeroNeverWaits) {
+    video::FramePacer p;
+    video::startPacing(p, 50, 1e-3);  // 20 ms on a millisecond clock
+    EXPECT_EQ(p.period, 20u);
+    EXPECT_EQ(video::paceFrame(p, 100), 0u);    // the first frame goes at once
+    EXPECT_EQ(video::paceFrame(p, 105), 120u);  // then on the beat
+    EXPECT_EQ(video::paceFrame(p, 155), 0u);    // due at 140, 15 ms late: at once...
+    EXPECT_EQ(video::paceFrame(p, 156), 160u);  // ...and the next one sooner, on the old beat
+    video::startPacing(p, 0, 1e-3);
+    EXPECT_EQ(video::paceFrame(p, 100), 0u);
+    EXPECT_EQ(video::paceFrame(p, 101), 0u);
+}
+
+class Paced : public Video {
+protected:
+    void SetUp() override {
+        Video::SetUp();
+        pacing::now = 1000000;
+        pacing::sleeps = 0;
+        video::setPacingClock(pacing::clockNow, 1e-6, pacing::sleepUntil);
+        packs();
+    }
+    void TearDown() override {
+        video::setPacingClock(nullptr, 0.0, nullptr);
+        headless::setRenderer(platform::RendererDescription{});
+        Video::TearDown();
+    }
+    // Frames shown in one second of the clock, each frame's drawing taking `workMicros`.
+    int framesInASecond(uint64_t workMicros) {
+        const uint64_t end = pacing::now + 1000000;
+        int frames = 0;
+        while (true) {
+            pacing::now += workMicros;
+            video::present();
+            if (pacing::now >= end) return frames;
+            ++frames;
+        }
+    }
+};
+
+TEST_F(Paced, TheWindowSurfaceIsPacedToTheRefreshRateAndUnpacedWithoutVsync) {
+    ASSERT_EQ(video::start(), 1);
+    EXPECT_EQ(video::state.presentPath, platform::PresentPath::kSurface);
+    EXPECT_EQ(video::state.pacedHz, 60);  // the display does not say its rate
+    const int frames = framesInASecond(5000);
+    EXPECT_NEAR(frames, 60, 1);
+    EXPECT_GE(pacing::sleeps, frames - 1);
+    // Frames slower than the beat are not held back further, and the beat then holds again.
+    EXPECT_NEAR(framesInASecond(25000), 40, 1);
+    EXPECT_NEAR(framesInASecond(1000), 60, 1);
+    video::stop();
+
+    headless::setRefreshRate(75);
+    ASSERT_EQ(video::start(), 1);
+    EXPECT_EQ(video::state.pacedHz, 75);
+    EXPECT_NEAR(framesInASecond(2000), 75, 1);
+    video::stop();
+
+    settings::VIDwVSync = 0;
+    ASSERT_EQ(video::start(), 1);
+    EXPECT_EQ(video::state.pacedHz, 0);
+    pacing::sleeps = 0;
+    EXPECT_EQ(framesInASecond(1000), 999);  // free: as fast as the frames are drawn
+    EXPECT_EQ(pacing::sleeps, 0);
+}
+
+TEST_F(Paced, ARendererThatWaitsForTheRetraceIsNotPacedAgain) {
+    headless::setRenderer(gpu(), true);
+    ASSERT_EQ(video::start(), 1);
+    EXPECT_EQ(video::state.presentPath, platform::PresentPath::kTexture);
+    EXPECT_EQ(video::state.pacedHz, 0);
+    framesInASecond(1000);
+    EXPECT_EQ(pacing::sleeps, 0);
+    video::stop();
+
+    // One that ignores the request is paced like the window surface.
+    headless::setRenderer(gpu(), false);
+    headless::setRefreshRate(50);
+    ASSERT_EQ(video::start(), 1);
+    EXPECT_EQ(video::state.pacedHz, 50);
+    EXPECT_NEAR(framesInASecond(1000), 50, 1);
+}
+
+TEST_F(Paced, ALongStallStartsTheBeatAgainWithoutABurst) {
+    ASSERT_EQ(video::start(), 1);
+    framesInASecond(1000);
+    pacing::now += 500000;  // half a second away (a slow rebuild, a dragged window)
+    video::present();
+    pacing::sleeps = 0;
+    const uint64_t before = pacing::now;
+    video::present();  // the next frame waits a whole period, it does not rush
+    EXPECT_EQ(pacing::sleeps, 1);
+    EXPECT_EQ(pacing::now - before, 16667u);
+}
+
+TEST_F(Paced, TheLogSaysWhichPathAndWhyAndHowFramesArePaced) {
+    struct Case {
+        platform::RendererDescription renderer;
+        int vsync, present;
+        const char* lines;
+    };
+    platform::RendererDescription llvmpipe = gpu();
+    std::snprintf(llvmpipe.device, sizeof llvmpipe.device, "llvmpipe (LLVM 15.0.6, 256 bits)");
+    const Case cases[] = {
+        {llvmpipe, 1, 0,
+         "\r\n\t\tPresent: window surface (SDL's renderer \"opengl\" draws with llvmpipe (LLVM 15.0.6, "
+         "256 bits), a software rasterizer)\r\n\t\tPacing: 60 Hz by sleeping (the window surface does "
+         "not wait for the retrace; the display does not say its rate)"},
+        {llvmpipe, 1, 2,
+         "\r\n\t\tPresent: streaming texture (asked for by the start-up settings)\r\n\t\tPacing: the "
+         "renderer waits for the retrace"},
+        {gpu(), 0, 1,
+         "\r\n\t\tPresent: window surface (asked for by the start-up settings)\r\n\t\tPacing: none, "
+         "frames run free (VSYNC 0)"},
+        {gpu(false), 1, 2,
+         "\r\n\t\tPresent: window surface (asked for by the start-up settings; the streaming texture "
+         "failed (no renderer), so the window surface)"},
+    };
+    app::mode.DB = 1;
+    for (const Case& c : cases) {
+        headless::setRenderer(c.renderer);
+        settings::VIDwVSync = c.vsync;
+        settings::VIDpresent = c.present;
+        const size_t from = log().size();
+        const int ok = video::start();
+        video::stop();
+        ASSERT_EQ(ok, 1);
+        EXPECT_NE(log().find(c.lines, from), std::string::npos) << log().substr(from);
+    }
+    app::mode.DB = 0;
+    settings::VIDpresent = 0;
+}
+
+TEST_F(Paced, TheSurfacePathShowsTheFrameByWholePixelsInTheWindow) {
+    settings::VIDwVSync = 0;
+    headless::setWindowSize(1300, 980);  // 640 × 480 twice, with bars of 10 pixels
+    ASSERT_EQ(video::start(), 1);
+    app::pointerDrawn = 0;
+    draw::setColour(drawing(), video::colours.white);
+    draw::fillRect(drawing(), 0, 0, 640, 480);
+    draw::putPixel(drawing(), 639, 479, video::colours.red[0]);
+    draw::putPixel(drawing(), 0, 0, video::colours.blue[0]);
+    video::present();
+    ASSERT_EQ(headless::targetWidth(), 1300);
+    EXPECT_EQ(shown(9, 9), 0u);  // the bars are black
+    for (int y : {10, 11})
+        for (int x : {10, 11}) EXPECT_EQ(shown(x, y), kBlue);
+    EXPECT_EQ(shown(12, 10), kWhite);
+    for (int y : {968, 969})
+        for (int x : {1288, 1289}) EXPECT_EQ(shown(x, y), kRed);
+    EXPECT_EQ(shown(1290, 969), 0u);
+    EXPECT_EQ(shown(1289, 970), 0u);
+
+    // The window made smaller than the frame: the whole frame, shrunk to fit; each window pixel
+    // shows the frame pixel nearest its centre, here the odd ones.
+    headless::setWindowSize(320, 300);
+    draw::putPixel(drawing(), 639, 479, video::colours.red[0]);
+    draw::putPixel(drawing(), 1, 1, video::colours.blue[0]);
+    video::present();
+    ASSERT_EQ(headless::targetWidth(), 320);
+    EXPECT_EQ(shown(0, 30), kBlue);  // 320 × 240, 30 pixels down
+    EXPECT_EQ(shown(319, 269), kRed);
+    EXPECT_EQ(shown(0, 29), 0u);
+
+    // The application switch blacks out the whole window.
+    video::applicationSwitch(true);
+    EXPECT_EQ(shown(0, 30), 0u);
+    EXPECT_EQ(shown(319, 299), 0u);
+}
+
+TEST_F(Video, ThePresentPathIsAStoredStartUpValueThatDoesNotMakeAFirstRun) {
+    store::setLocation(root + "/config/vyrex.reg");
+    const store::Hive hklm = store::HKEY_LOCAL_MACHINE;
+    const std::string startup = std::string(app::registryRoot) + "\\startup";
+    app::firstRun = 0;
+    settings::VIDpresent = 7;
+    settings::readStartupValues();
+    EXPECT_EQ(app::firstRun, 1);
+    EXPECT_EQ(settings::VIDpresent, 0);
+    uint32_t v = 99;
+    ASSERT_TRUE(store::readDword(hklm, startup, "VIDpresent", v));
+    EXPECT_EQ(v, 0u);  // written back with its default
+
+    // A store from before the value existed is no new machine; a stored choice is kept.
+    app::firstRun = 0;
+    store::deleteValue(hklm, startup, "VIDpresent");
+    settings::readStartupValues();
+    EXPECT_EQ(app::firstRun, 0);
+    settings::VIDpresent = 2;
+    settings::writeStartupValues();
+    settings::VIDpresent = 0;
+    settings::readStartupValues();
+    EXPECT_EQ(settings::VIDpresent, 2);
+    store::setLocation("");
+    app::firstRun = 0;
 }
 
 }  // namespace

@@ -209,7 +209,8 @@ TEST_F(Run, TheSceneLocksNoStarThroughAWindowAndAnObjectLinkLocksOne) {
         const zode::Request r{0, reinterpret_cast<const void*>(&formProc), zode::kDirect, nullptr};
         registerClass("ZDEMO", r);
         createNode(kNoNode, "ZDEMO", "Over Sirius", 270, 200, 100, 80, kTitleBar | kFilled | kVisible);
-        const Node note = createNode(kNoNode, "ZDEMO", "Sirius", 400, 300, 230, 170, kTitleBar | kFilled | kVisible);
+        // Above the toolbar, which takes the clicks on it.
+        const Node note = createNode(kNoNode, "ZDEMO", "Sirius", 400, 250, 230, 170, kTitleBar | kFilled | kVisible);
         const Node html = createNode(note, "HTML", "", 2, 2, 224, 148, kVisible | kFilled);
         zode::send(nodeHandler(html), kHtmlOpen, reinterpret_cast<intptr_t>("@128ce"));  // Sirius's note
         // Its first link, an object link to Procyon: clicked where it is drawn.

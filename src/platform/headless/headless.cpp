@@ -164,10 +164,10 @@ void messageBox(const char* caption, const char* text) {
 }
 
 const Backend kBackend = {
-    "headless",       createMainWindow,  destroyMainWindow,  peekMessage,     waitMessage,
-    dispatchMessage,  postQuitMessage,   defaultWindowProc,  cursorPosition,  keyHeld,
-    mouseInfo,        messageBox,        displayModes,       displayLibraryVersion,
-    openDisplay,      closeDisplay,      presentFrame,       showSystemCursor,
+    "headless",      createMainWindow, destroyMainWindow, peekMessage,    waitMessage,
+    dispatchMessage, postQuitMessage,  defaultWindowProc, cursorPosition, keyHeld,
+    mouseInfo,       messageBox,       displayModes,      displayLibraryVersion,
+    openDisplay,     closeDisplay,     beginFrame,        showFrame,      showSystemCursor,
 };
 
 }  // namespace headless::impl

@@ -8,9 +8,10 @@ namespace headless::impl {
 
 std::vector<platform::DisplayMode> displayModes();
 void displayLibraryVersion(int v[4]);
-bool openDisplay(int width, int height, bool vsync);
+bool openDisplay(const platform::DisplayRequest& request, platform::DisplayReport& report);
 void closeDisplay();
-void presentFrame(const uint32_t* pixels, int width, int height, int pitch);
+bool beginFrame(platform::FrameTarget& target);
+void showFrame();
 void showSystemCursor(bool show);
 
 extern const platform::Backend kBackend;

@@ -1,5 +1,5 @@
 // Clocks and sleeping: the monotonic clock of the frame timer, the millisecond count, the time
-// of day for printed dates, and the fatal path's pause.
+// of day for printed dates, the fatal path's pause and the frame pacing's sleep.
 #include <time.h>
 
 #include <cerrno>
@@ -12,6 +12,14 @@ void sleepMilliseconds(int ms) {
     if (ms <= 0) return;
     timespec t{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
     while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
+    }
+}
+
+void sleepUntilTicks(uint64_t ticks) {
+    // An absolute deadline on the same clock as monotonicTicks: a signal that wakes the sleep
+    // early resumes it without drifting, and a deadline already past returns at once.
+    timespec t{static_cast<time_t>(ticks / 1000000000ull), static_cast<long>(ticks % 1000000000ull)};
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
     }
 }
 

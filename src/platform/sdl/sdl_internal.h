@@ -15,16 +15,20 @@ namespace platform::sdl {
 SDL_Window* sdlMainWindow();
 
 // The drawing surface (surfaceW × surfaceH pixels) is shown scaled in the window rectangle
-// (viewX, viewY, viewW, viewH), in window pixels. Called by the display whenever the letterbox
+// (viewX, viewY, viewW, viewH), in window pixels. Called by the display whenever the view
 // changes; until the first call window pixels map 1:1 to surface pixels.
 void sdlSetSurfaceMapping(int viewX, int viewY, int viewW, int viewH, int surfaceW, int surfaceH);
+
+// Queues a message for the main loop as if the window system had sent it.
+void sdlPostMessage(uint32_t message);
 
 // The display half's entries of the backend table.
 std::vector<DisplayMode> displayModes();
 void displayLibraryVersion(int v[4]);
-bool openDisplay(int width, int height, bool vsync);
+bool openDisplay(const DisplayRequest& request, DisplayReport& report);
 void closeDisplay();
-void presentFrame(const uint32_t* pixels, int width, int height, int pitch);
+bool beginFrame(FrameTarget& target);
+void showFrame();
 void showSystemCursor(bool show);
 
 }  // namespace platform::sdl

@@ -228,6 +228,8 @@ void trackKeys(const Message& m) {
 
 SDL_Window* sdlMainWindow() { return window; }
 
+void sdlPostMessage(uint32_t message) { post(message, 0, 0); }
+
 void sdlSetSurfaceMapping(int viewX, int viewY, int viewW, int viewH, int surfaceW, int surfaceH) {
     mapping = Mapping{viewX, viewY, viewW, viewH, surfaceW, surfaceH};
 }
@@ -241,8 +243,13 @@ bool createMainWindow(const char* title, WindowProc proc) {
         }
         initedVideo = true;
     }
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600,
-                              SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED);
+    // The desktop's usable area: under a window manager the maximised window becomes about that
+    // anyway, and without one (a bare X server, a kiosk, a remote session) nothing would maximise
+    // it, so it is made that large from the start.
+    SDL_Rect area{SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600};
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) area = usable;
+    window = SDL_CreateWindow(title, area.x, area.y, area.w, area.h, SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED);
     if (!window) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         if (initedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -326,10 +333,10 @@ void messageBox(const char* caption, const char* text) {
 }
 
 const Backend kBackend = {
-    "SDL",            createMainWindow,  destroyMainWindow,  peekMessage,     waitMessage,
-    dispatchMessage,  postQuitMessage,   defaultWindowProc,  cursorPosition,  keyHeld,
-    mouseInfo,        messageBox,        displayModes,       displayLibraryVersion,
-    openDisplay,      closeDisplay,      presentFrame,       showSystemCursor,
+    "SDL",           createMainWindow, destroyMainWindow, peekMessage,    waitMessage,
+    dispatchMessage, postQuitMessage,  defaultWindowProc, cursorPosition, keyHeld,
+    mouseInfo,       messageBox,       displayModes,      displayLibraryVersion,
+    openDisplay,     closeDisplay,     beginFrame,        showFrame,      showSystemCursor,
 };
 
 const Backend* backend() { return &kBackend; }
