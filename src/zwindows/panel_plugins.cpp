@@ -42,10 +42,15 @@ void notify(FormState& f, int entry, intptr_t item, intptr_t) {
     showNode(static_cast<Node>(zode::send(nodeHandler(formEntry(f, 0)), kListValue, item)));
 }
 
-// The list is filled when the panel is made and again before it is drawn after a change.
+void dropDestroyed();
+
+// The list is filled when the panel is made and again before it is drawn after a change of the
+// table or after a window in it was destroyed, so that no item names a window that is gone.
 int32_t message(FormState& f, const zode::Message& m) {
-    if (m.code == kPaint && formExtra<Listed>(f).changes != changes) fill(f);
-    return m.code == kPaint;
+    if (m.code != kPaint) return 0;
+    dropDestroyed();
+    if (formExtra<Listed>(f).changes != changes) fill(f);
+    return 1;
 }
 
 void created(FormState& f) {
@@ -71,6 +76,14 @@ void dropDestroyed() {
 }  // namespace
 
 int detail::registerPluginsPanel() { return registerForm<kWindow>(); }
+
+// A node number of this run must not name a window of the next: a start after a stop finds the
+// table empty.
+void detail::releasePluginsPanel() {
+    for (Announcement& a : announcements) a = Announcement{};
+    announced = 0;
+    ++changes;
+}
 
 int announceWindow(Node window, const char* name) {
     if (!nodeExists(window)) return 0;

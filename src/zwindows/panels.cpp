@@ -49,6 +49,7 @@ int panelsStart() {
 void panelsStop() {
     detail::releaseHelpPanel();
     detail::releaseLocationPanel();
+    detail::releasePluginsPanel();
 }
 
 Node panelWindow(const char* windowClass) {

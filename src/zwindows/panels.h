@@ -8,8 +8,8 @@
 //   makes their windows in the order Camera, Search, Location, Plugins, Help, Config, each
 //   closed. The Help window is made only when "help.html" and "helpBar.bmp" both load; it then
 //   receives the help picks (setHelpHandler) and opens the page of the topic picked. It returns
-//   1. panelsStop() gives the help picks back to the root and forgets the windows (the window
-//   manager's stop destroys them).
+//   1. panelsStop() gives the help picks back to the root, forgets the windows (the window
+//   manager's stop destroys them) and empties the table of announcements.
 // - The panels hold no state of their own: every value lives in the camera record or the
 //   settings, and the panels show it again on every change of the camera's state (event 517;
 //   the Location panel also on every move, 514). What a field refuses (text that is not a finite
@@ -54,7 +54,8 @@ constexpr int kMaxAnnouncements = 64;
 constexpr int kAnnouncedNameMax = 31;  // characters of a name (longer ones are cut)
 
 // 1 announced (the window is closed; the Plugins panel lists it under `name`); 0 when the table
-// is full, the window does not exist or is announced already.
+// is full, the window does not exist or is announced already. Windows destroyed since they were
+// announced give their places up when the table is full; a click on an item shows its window.
 int announceWindow(Node window, const char* name);
 void withdrawWindow(Node window);
 int announcementCount();

@@ -15,6 +15,8 @@ int registerPluginsPanel();
 int registerHelpPanel();
 int registerConfigPanel();
 void releaseLocationPanel();
+// Forgets every announcement: the windows go with the window manager's stop.
+void releasePluginsPanel();
 void releaseHelpPanel();
 // The Help window, once made, receives the help picks.
 void helpWindowMade(Node window);

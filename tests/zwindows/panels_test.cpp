@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "panels_fixture.h"
+#include "support/golden.h"
 #include "render/render.h"
 
 namespace {
@@ -360,6 +361,112 @@ TEST_F(Panels, MarkersListsTheMarkerFolderAndLoadsAndClearsAFile) {
     clickIn(widget(w, "BUTTON", "Clear"));
     EXPECT_EQ(markers::markerCount(), 0);
     EXPECT_EQ(sendTo(list, kListValue, row), 0);
+}
+
+TEST_F(Panels, TheirKeysShowThemInFrontAndTheLocationSliderSetsTheSpeed) {
+    const std::pair<int, const char*> keys[] = {{'C', kCameraPanel},  {'L', kLocationPanel}, {'K', kMarkersPanel},
+                                                {'P', kPluginsPanel}, {'S', kSearchPanel},   {'X', kConfigPanel}};
+    for (auto [vk, cls] : keys) {
+        const Node w = panelWindow(cls);
+        ASSERT_NE(w, kNoNode) << cls;
+        EXPECT_NE(nodeFlags(w) & kClosed, 0u) << cls;
+        key(vk);
+        EXPECT_EQ(nodeFlags(w) & kClosed, 0u) << cls;
+        EXPECT_EQ(activeNode(), w) << cls;
+    }
+    // While a field holds the keyboard the keys are its characters.
+    const Node w = panelWindow(kLocationPanel);
+    key('L');
+    const Node step = byCaption(find(w, "ZLOCTIME"), "EDIT", "Time step:");
+    clickIn(step, clientRect(step).width - 4);
+    key('C');
+    EXPECT_NE(activeNode(), panelWindow(kCameraPanel));
+
+    // The speed slider: a logarithmic scale from the top speed (1000 ly a frame) down to 1.
+    const Node slider = find(w, "ZLOCSPEED");
+    ASSERT_NE(slider, kNoNode);
+    const Rect r = clientRect(slider);
+    ASSERT_EQ(camera::setMode(camera::kModeInterstellar), 1);
+    moveTo(r.x + 10, r.y + 6);
+    press();
+    EXPECT_NEAR(cam().speed, 1000.0, 1e-9);
+    moveTo(r.x + 10, r.y + 6 + 57);
+    EXPECT_NEAR(cam().speed, std::sqrt(1000.0), 1e-9);
+    // Held past its ends it stays at them.
+    moveTo(r.x + 10, r.y + 125);
+    EXPECT_NEAR(cam().speed, 1.0, 1e-9);
+    release();
+    // In a star system it sets the speed there, up to 7.48e8 km a frame.
+    cam().system = cam().lock = 0xF8FC;
+    ASSERT_EQ(camera::setMode(camera::kModeSystem), 1);
+    moveTo(r.x + 10, r.y + 2);
+    press();
+    EXPECT_NEAR(cam().sspeed, 7.48e8, 1.0);
+    release();
+    EXPECT_NEAR(cam().speed, 1.0, 1e-9);
+}
+
+TEST_F(Panels, ThePluginsPanelListsAnnouncedWindowsAndShowsTheOneClicked) {
+    const Node a = createNode(kNoNode, "GROUP", "Star chart", 300, 40, 120, 80, kTitleBar | kFilled | kVisible);
+    const Node b = createNode(kNoNode, "GROUP", "Ephemeris", 320, 60, 120, 80, kTitleBar | kFilled | kVisible);
+    ASSERT_NE(a, kNoNode);
+    ASSERT_NE(b, kNoNode);
+    EXPECT_EQ(announceWindow(a, "Star chart"), 1);
+    EXPECT_EQ(announceWindow(a, "again"), 0);
+    EXPECT_EQ(announceWindow(b, "An ephemeris of the planets with a name far too long"), 1);
+    EXPECT_EQ(announceWindow(kNoNode, "none"), 0);
+    EXPECT_NE(nodeFlags(a) & kClosed, 0u);
+    EXPECT_STREQ(announcedName(1), "An ephemeris of the planets wit");
+
+    const Node w = open(kPluginsPanel);
+    const Node list = find(w, "LIST");
+    auto shown = items(list);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].first, "Star chart");
+    EXPECT_EQ(shown[1].second, static_cast<intptr_t>(b));
+    const Rect lr = clientRect(list);
+    click(lr.x + 20, lr.y + 2 + kCellHeight + kCellHeight / 2);
+    EXPECT_EQ(nodeFlags(b) & kClosed, 0u);
+    EXPECT_EQ(activeNode(), b);
+
+    // A withdrawn window and a destroyed one leave the list.
+    withdrawWindow(a);
+    frame();
+    shown = items(list);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].second, static_cast<intptr_t>(b));
+    destroyNode(b);
+    frame();
+    EXPECT_TRUE(items(list).empty());
+
+    // A full table refuses, until a destroyed window gives its place up.
+    Node made[kMaxAnnouncements];
+    for (int i = 0; i < kMaxAnnouncements; ++i) {
+        made[i] = createNode(kNoNode, "GROUP", "w", 0, 0, 10, 10, kVisible);
+        ASSERT_EQ(announceWindow(made[i], "w"), 1) << i;
+    }
+    const Node extra = createNode(kNoNode, "GROUP", "x", 0, 0, 10, 10, kVisible);
+    EXPECT_EQ(announceWindow(extra, "x"), 0);
+    destroyNode(made[5]);
+    EXPECT_EQ(announceWindow(extra, "x"), 1);
+    EXPECT_EQ(announcementCount(), kMaxAnnouncements);
+
+    // The next start finds the table empty.
+    panelsStop();
+    EXPECT_EQ(announcementCount(), 0);
+    ASSERT_EQ(panelsStart(), 1);
+}
+
+TEST_F(Panels, TheCameraConfigAndLocationPanelsAsDrawn) {
+    showPanel(kCameraPanel);
+    moveNode(panelWindow(kConfigPanel), 290, 10);
+    showPanel(kConfigPanel);
+    moveNode(panelWindow(kLocationPanel), 290, 220);
+    showPanel(kLocationPanel);
+    cam().system = cam().lock = 0xF8FC;
+    ASSERT_EQ(camera::setMode(camera::kModeSystem), 1);
+    for (int i = 0; i < 4; ++i) frame();
+    EXPECT_EQ(golden::compare(surface, ptest::kWidth, ptest::kHeight, "panels-camera-config-location"), "");
 }
 
 }  // namespace
