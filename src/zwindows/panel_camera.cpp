@@ -17,7 +17,7 @@ struct Binding {
     double CameraRecord::*field;  // kNumber: the field shown
     camera::Setting setting;      // kNumber: the setting written
     const char* format;           // kNumber
-    bool lockChanged;             // kNumber: the local-space radius also re-aims a journey
+    bool reaims;                  // kNumber: the local-space radius also re-aims a journey
 };
 
 constexpr Binding flag(uint32_t bit) { return {Binding::kFlag, bit, nullptr, camera::Setting::kZoom, "", false}; }
@@ -25,8 +25,8 @@ constexpr Binding type(uint32_t bit) {
     return {Binding::kDeepSkyType, bit, nullptr, camera::Setting::kZoom, "", false};
 }
 constexpr Binding number(double CameraRecord::*field, camera::Setting setting, const char* format,
-                         bool lockChanged = false) {
-    return {Binding::kNumber, 0, field, setting, format, lockChanged};
+                         bool reaims = false) {
+    return {Binding::kNumber, 0, field, setting, format, reaims};
 }
 constexpr Binding kNone{Binding::kNothing, 0, nullptr, camera::Setting::kZoom, "", false};
 
@@ -63,7 +63,7 @@ void notifyBound(FormState& f, int entry, intptr_t value, intptr_t) {
                 return;
             }
             camera::set(b.setting, v);
-            if (b.lockChanged) camera::markLockChanged();
+            if (b.reaims) camera::markLockChanged();
             break;
         }
         default: break;

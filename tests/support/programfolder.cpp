@@ -25,7 +25,9 @@ std::string shipped(const std::string& folder, const std::string& name) {
 std::vector<packwriter::MemoryFile> startupFiles(bool withFont) {
     std::vector<packwriter::MemoryFile> files = {{"pointer.bmp", shipped("vyrex2", "pointer.bmp")},
                                                  {"hpointer.bmp", shipped("vyrex2", "hpointer.bmp")},
-                                                 {"close.bmp", shipped("vyrex2", "close.bmp")}};
+                                                 {"close.bmp", shipped("vyrex2", "close.bmp")},
+                                                 {"buttons.bmp", shipped("vyrex2", "buttons.bmp")},
+                                                 {"menu.bmp", shipped("vyrex2", "menu.bmp")}};
     if (withFont) files.push_back({"default.bft", shipped("vyrex2", "default.bft")});
     return files;
 }

@@ -16,8 +16,9 @@ extern const char* const kCatalogueNames[catalog::kCatalogFileCount];
 // Bytes of a shipped file, data/<folder>/<name> of the source tree; empty when it is missing.
 std::string shipped(const std::string& folder, const std::string& name);
 
-// What the program pack must hold for a start-up to pass the video, console and Z windows steps:
-// the pointer bitmaps, the close box and, with `withFont`, the console font.
+// What the program pack must hold for a start-up to pass the video, console, Z windows and
+// toolbar steps: the pointer bitmaps, the close box, the toolbar's two bitmaps and, with
+// `withFont`, the console font.
 std::vector<packwriter::MemoryFile> startupFiles(bool withFont = true);
 
 // A catalogue's eight files as pack entries. An empty file becomes one zero byte: the pack holds
