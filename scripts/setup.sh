@@ -6,7 +6,7 @@
 # server ask for theirs this way (scripts/bench-frame.sh: xvfb and Mesa's OpenGL).
 set -eu
 
-PACKAGES="cmake g++ make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev zlib1g-dev libstb-dev desktop-file-utils appstream dpkg-dev $*"
+PACKAGES="cmake gcc g++ make pkg-config libsdl2-dev libgtest-dev libbenchmark-dev zlib1g-dev libstb-dev desktop-file-utils appstream dpkg-dev $*"
 
 missing=""
 for p in $PACKAGES; do

@@ -165,7 +165,8 @@ const SubWord kSystem[] = {
 void pluginAll(const Argument&) { consolePrint("\nPlugin(s) List:\n"); }
 void pluginConsole(const Argument&) {
     consolePrint("\nConsole plugin(s):\n");
-    for (int i = 0; i < commandCount(); ++i) consolePrint("%s\n", commandName(i));
+    for (int i = 0; i < commandCount(); ++i)
+        if (commandName(i)[0]) consolePrint("%s\n", commandName(i));
 }
 const SubWord kPlugin[] = {
     {"all", Kind::kNone, pluginAll},
@@ -408,7 +409,7 @@ void consoleExecute(const char* line) {
     }
     // Plug-in commands come first, in table order, so the first registration of a name wins.
     for (int i = 0; i < commandCount(); ++i) {
-        if (first.is(commandName(i))) {
+        if (commandName(i)[0] && first.is(commandName(i))) {
             zode::send(commandObject(i), kCommandMessage, i, reinterpret_cast<intptr_t>(s));
             return;
         }

@@ -214,11 +214,22 @@ void consolePrint(const char* format, ...) {
 }
 
 int consoleAddCommand(int object, const char* name) {
-    if (!name || commandTotal >= kMaxCommands) return -1;
-    Command& c = commands[commandTotal];
+    if (!name) return -1;
+    // A slot freed by a removed plug-in is taken again before the table grows.
+    int slot = 0;
+    while (slot < commandTotal && commands[slot].name[0]) ++slot;
+    if (slot >= kMaxCommands) return -1;
+    Command& c = commands[slot];
     std::snprintf(c.name, sizeof c.name, "%s", name);
     c.object = object;
-    return commandTotal++;
+    if (slot == commandTotal) ++commandTotal;
+    return slot;
+}
+
+void consoleRemoveCommand(int index) {
+    if (index < 0 || index >= commandTotal) return;
+    commands[index] = Command{"", -1};
+    while (commandTotal > 0 && !commands[commandTotal - 1].name[0]) --commandTotal;
 }
 
 void consoleFrame() {

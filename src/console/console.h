@@ -26,8 +26,9 @@
 //   moves the panel and draws it on video::state.drawing; the text is drawn once the panel is
 //   fully open.
 // - consoleAddCommand appends a plug-in command (name cut to 15 characters, handled by a ZODE
-//   object) and returns its index, or −1 when kMaxCommands are registered; commands are never
-//   removed. consoleExecute runs one command line (plug-in commands first, then the fixed
+//   object) at the first free slot and returns its index, or −1 when kMaxCommands are
+//   registered; consoleRemoveCommand frees a slot again (the plug-in loader takes out the
+//   commands of a plug-in that is unloaded), leaving the other commands at their indices. consoleExecute runs one command line (plug-in commands first, then the fixed
 //   command table); unknown words answer "\n<line> ?" on the screen and change nothing.
 // Main thread only; nothing here allocates after the start except the macro texts.
 #pragma once
@@ -72,6 +73,7 @@ void consoleKey(int character);
 void consolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void consoleWrite(const char* text, size_t length);
 int consoleAddCommand(int object, const char* name);
+void consoleRemoveCommand(int index);
 void consoleFrame();
 void consoleExecute(const char* line);
 
@@ -83,8 +85,8 @@ void rowText(int row, char* out);
 int cursorColumn();
 int cursorRow();
 int inputLength();
-int commandCount();
-const char* commandName(int index);     // null outside the table
+int commandCount();                     // slots up to the last command in use
+const char* commandName(int index);     // null outside the table; "" for a free slot
 int commandObject(int index);           // −1 outside the table
 
 }  // namespace console

@@ -16,6 +16,7 @@
 #include "console/console.h"
 #include "console/macros.h"
 #include "extensions/markers.h"
+#include "extensions/plugins.h"
 #include "launcher/launcher.h"
 #include "navigation/camera.h"
 #include "platform/platform.h"
@@ -149,8 +150,7 @@ struct StartStep {
 };
 
 // The start-up sequence, in order; the shutdown runs the stops of the steps that started, from
-// the last to the first. The steps between the splash's begin and end advance its bar. The
-// plug-ins (after the in-scene windows) are not part of the program and have no step.
+// the last to the first. The steps between the splash's begin and end advance its bar.
 const StartStep kSteps[] = {
     {"log channels and header", startLog, logc::closeChannels, nullptr},
     {"marker list", markers::markerStart, markers::markerStop, nullptr},
@@ -166,6 +166,10 @@ const StartStep kSteps[] = {
     {"catalogues", catalog::catalogLoad, catalog::catalogClose, "Can't find default catalogs.", true},
     {"console", console::consoleStart, console::consoleStop, "Can't init console.", true},
     {"Z windows system", zwindows::start, zwindows::stop, "Can't init Z windows system.", true},
+    // Before the toolbar, the cameras and the panels: a plug-in's windows are announced to the
+    // Plugins panel before it is made. Its stop takes the plug-ins out before the windows, the
+    // console and the bus they registered with.
+    {"plug-ins", extensions::pluginsLoad, extensions::pluginsStop, nullptr, true},
     {"toolbar", zwindows::toolbarStart, zwindows::toolbarStop, "Can't init toolbar.", true},
     // The renderers load their sprites, font and tree index and add their layers to the scene
     // before the cameras' step sets the first camera's mode.

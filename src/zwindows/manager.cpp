@@ -558,6 +558,14 @@ int registerClass(const char* name, const zode::Request& request) { return addCl
 
 int registerSharedClass(const char* name, int object) { return addClass(name, 1, nullptr, object); }
 
+void unregisterClass(int index) {
+    if (index < 0 || index >= kMaxClasses || !classes[index].name[0]) return;
+    for (int s = 0; s < kMaxNodes; ++s)
+        if (nodes[s].inUse && !nodes[s].doomed && nodes[s].cls == index && s != rootSlot)
+            destroyNode(handleOf(s));
+    classes[index] = ClassRecord{};
+}
+
 int findClass(const char* name) {
     if (!name) return -1;
     for (int i = 0; i < kMaxClasses; ++i)

@@ -131,6 +131,9 @@ void stop();
 
 int registerClass(const char* name, const zode::Request& request);
 int registerSharedClass(const char* name, int object);
+// Destroys every node of the class and frees its slot (the plug-in loader takes out the classes
+// of a plug-in that is unloaded); the class's name may be registered again afterwards.
+void unregisterClass(int index);
 // The index of a registered class, or −1.
 int findClass(const char* name);
 

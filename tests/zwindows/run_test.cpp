@@ -103,7 +103,8 @@ protected:
         check = nullptr;
         programfolder::cleanUpRun(root);
     }
-    static int run() { return lifecycle::entry((std::string("-c -f -l") + VYREX_STAGE_DIR).c_str()); }
+    // No plug-ins (-p): the staged examples' windows and overlay are not part of these pictures.
+    static int run() { return lifecycle::entry((std::string("-c -f -p -l") + VYREX_STAGE_DIR).c_str()); }
     static void type(const std::string& text) {
         for (char c : text) script.push_back({0, 0, WM_CHAR, static_cast<unsigned char>(c)});
     }
