@@ -297,7 +297,7 @@ TEST_F(Faults, ACatalogueCutShortEndsTheRunOrIsReadAsFarAsItGoes) {
     const std::vector<packwriter::MemoryFile> files = programfolder::shippedCatalogue();
     const std::string path = program + "/data/catalog.vfs";
     for (size_t f = 0; f < files.size(); ++f) {
-        for (const double part : {0.0, 0.5, 0.999}) {
+        for (const double part : {0.0, 0.5}) {
             SCOPED_TRACE(files[f].name + " cut to " + std::to_string(part));
             std::vector<packwriter::MemoryFile> cut = files;
             // An empty file can't be packed: one byte is the least it can hold.
@@ -307,7 +307,7 @@ TEST_F(Faults, ACatalogueCutShortEndsTheRunOrIsReadAsFarAsItGoes) {
             const Outcome o = startOnce();
             expectRunOrFatal(o);
             if (o.boxes.empty()) {
-                const soak::Report r = soak(300, false, 31 + f);
+                const soak::Report r = soak(200, false, 31 + f);
                 EXPECT_TRUE(r.ok) << r.failure;
             }
         }

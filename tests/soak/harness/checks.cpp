@@ -152,10 +152,22 @@ void localSpace() {
     if (settings::LSmagDiam != 1) render::toggleLocalDiscMode();
 }
 
+// Local space holding the whole catalogue: the heaviest frame the program makes on purpose
+// (every star collected, sorted and drawn), which the frame-time bound is relative to.
+void wholeCatalogue() {
+    CameraRecord& c = *camera::editCamera(0);
+    c = camera::defaultRecord();
+    c.mode = camera::kModeLocalSpace;
+    c.vradius = 1e6;
+    c.flags |= camera::kFlagLabels;
+    camera::selectCamera(0);
+}
+
 const FixedState kStates[] = {
     {"the Sun's system with labels, deep sky, orbits and the Orion figures", sunSystem, {}},
     // The chart draws no system: the last system entered and its last body list stay.
     {"local space round the Sun", localSpace, {"system objects", "bodyList"}},
+    {"local space holding the whole catalogue", wholeCatalogue, {"system objects", "bodyList"}, true},
 };
 
 bool drawnIn(const FixedState* state, const char* table) {

@@ -73,7 +73,7 @@ struct Run {
     std::vector<std::vector<int>> baselines;
     bool memoryBaselineTaken = false;
     bool finished = false;  // the last fixed state has been read: the session may end
-    std::vector<double> firstFrames;  // seconds of the first frames, until the baseline is known
+    double settleSlowest = 0;  // seconds: the slowest frame of the fixed state being settled
 };
 
 Run* current = nullptr;
@@ -158,6 +158,14 @@ void readFixedState() {
     const FixedState* states = fixedStates(stateCount);
     if (baseline.empty()) {
         baseline = counts;
+        // The first start's fixed states time the run's heaviest ordinary work: once the last of
+        // them is read, every later frame is held to a multiple of the slowest.
+        r.report.baselineFrameSeconds = std::max(r.report.baselineFrameSeconds, r.settleSlowest);
+        bool all = true;
+        for (const std::vector<int>& b : r.baselines) all = all && !b.empty();
+        if (all)
+            r.report.frameBoundSeconds =
+                std::max(r.options.frameSeconds, r.options.frameFactor * r.report.baselineFrameSeconds);
     } else {
         const std::string differ = countsDiffer(baseline, counts, &states[state]);
         if (!differ.empty()) fail(std::string("back in ") + states[state].name + ": " + differ);
@@ -179,19 +187,8 @@ int32_t onFrame(zode::Message* m) {
         r.report.slowestFrameSeconds = seconds;
         r.report.slowestFrame = r.report.frames;
     }
-    if (r.report.frameBoundSeconds == 0 && r.report.frames > kSettleFrames) {
-        // The first frames of a session load what the packs hold; the baseline starts after them.
-        r.firstFrames.push_back(seconds);
-        if (static_cast<int>(r.firstFrames.size()) >= r.options.baselineFrames) {
-            std::nth_element(r.firstFrames.begin(), r.firstFrames.begin() + r.firstFrames.size() / 2,
-                             r.firstFrames.end());
-            r.report.baselineFrameSeconds = r.firstFrames[r.firstFrames.size() / 2];
-            r.report.frameBoundSeconds = std::max(r.options.frameSeconds, r.options.frameFactor * r.report.baselineFrameSeconds);
-            r.firstFrames = {};
-        }
-    }
-    // Until the baseline is known the floor alone bounds, with room for a slow start.
-    const double bound = r.report.frameBoundSeconds > 0 ? r.report.frameBoundSeconds : 5 * r.options.frameSeconds;
+    if (r.settling >= 0) r.settleSlowest = std::max(r.settleSlowest, seconds);
+    const double bound = r.report.frameBoundSeconds > 0 ? r.report.frameBoundSeconds : r.options.hangSeconds;
     if (seconds > bound) fail("a frame took " + std::to_string(seconds) + " s, more than the bound of " + std::to_string(bound) + " s");
     ++r.report.checks;
     std::string problem = camerasProblem();
@@ -199,7 +196,9 @@ int32_t onFrame(zode::Message* m) {
     if (!problem.empty()) fail(problem);
     if (r.settling >= 0 && --r.settleLeft == 0) readFixedState();
     if (r.report.frames % r.options.checkEvery == 0) readScreenshots();
-    if (r.options.progress && r.options.frames >= 10 && r.report.frames % (r.options.frames / 10) == 0)
+    // A line every tenth of the run, and at least every 10,000 frames on a long one.
+    if (r.options.progress && r.options.frames >= 10 &&
+        r.report.frames % std::min(r.options.frames / 10, 10000L) == 0)
         std::fprintf(stderr, "soak: frame %ld of %ld, session %d, heap %.1f MB, resident %.1f MB\n", r.report.frames,
                      r.options.frames, r.report.sessions, heapInUse() / 1048576.0, residentBytes() / 1048576.0);
     return 0;
@@ -213,6 +212,7 @@ void settle(int state) {
     r.steps.clear();
     r.settling = state;
     r.settleLeft = kSettleFrames;
+    r.settleSlowest = 0;
 }
 
 void nextAction() {
@@ -253,7 +253,8 @@ void sessionStart() {
     int stateCount = 0;
     fixedStates(stateCount);
     r.startStates.clear();
-    for (int s = stateCount - 1; s >= 0; --s) r.startStates.push_back(s);
+    // Taken from the back: the last states first, state 0 last, where the stream begins.
+    for (int s = 0; s < stateCount; ++s) r.startStates.push_back(s);
 }
 
 // Every pass of the main loop: a fixed state to settle, or the stream's next step.
@@ -289,9 +290,11 @@ void onPeek(int peek) {
     }
     if (between && r.report.frames >= r.nextRestore) {
         int stateCount = 0;
-        fixedStates(stateCount);
         r.nextRestore = r.report.frames + r.options.restoreEvery;
-        settle(r.restoreNumber++ % stateCount);
+        const FixedState* states = fixedStates(stateCount);
+        int state = r.restoreNumber++ % stateCount;
+        while (states[state].atStartOnly) state = r.restoreNumber++ % stateCount;
+        settle(state);
         return;
     }
     if (headless::queuedMessages() > 0) return;
@@ -525,7 +528,7 @@ std::string summary(const Report& r) {
     std::snprintf(text, sizeof text,
                   "%ld frames in %d sessions (%ld passes) in %.1f s; %ld frames checked, %ld fixed states compared, "
                   "%ld screenshots read\n"
-                  "median frame %.2f ms, bound %.0f ms, slowest frame %.1f ms (frame %ld)\n"
+                  "heaviest fixed frame %.1f ms, bound %.0f ms, slowest frame %.1f ms (frame %ld)\n"
                   "heap %.2f MB after the warm-up, at most %.2f MB after it; resident %.1f MB, at most %.1f MB\n"
                   "keys pressed %d of %d, console words run %d of %d\n",
                   r.frames, r.sessions, r.passes, r.seconds, r.checks, r.restores, r.screenshots,

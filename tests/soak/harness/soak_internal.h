@@ -99,6 +99,9 @@ struct FixedState {
     // Tables this state does not draw: they keep what the frames before it left, so they are not
     // compared here (they are still held to their sizes).
     const char* notDrawn[4];
+    // Taken only at a session's start (before the others, so that the stream begins in the
+    // first state): a state too heavy for the stream to go on in.
+    bool atStartOnly = false;
 };
 const FixedState* fixedStates(int& count);
 // Brings the program to fixed state `index`: the common part, then the state's own.
