@@ -33,7 +33,8 @@
 #include "zwindows/zwindows.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count of the heap in use; GCC ships no header that declares it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace soak {
