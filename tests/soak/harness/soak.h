@@ -48,11 +48,13 @@ struct Options {
     int checkEvery = 250;            // frames between memory samples and screenshot reads
     int restoreEvery = 2000;         // frames between returns to the fixed state
     long warmUpFrames = 2000;        // memory is compared from the first restore after this
-    // The frame-time bound: `frameFactor` times the run's own heaviest fixed frame (the slowest
-    // frame of the fixed states at the first start, among them local space holding the whole
-    // catalogue), and never below `frameSeconds`. A bound relative to work the same run has
-    // timed scales with the build (the sanitizers are slow) and with a loaded machine, so it
-    // catches a runaway frame and not noise. Until it is known the hang time bounds.
+    // Frames are timed in processor seconds of the program's thread, so that waiting for a
+    // processor on a loaded machine is not counted. The frame-time bound: `frameFactor` times
+    // the run's own heaviest fixed frame (the slowest frame of the fixed states at the first
+    // start, among them local space holding the whole catalogue), and never below
+    // `frameSeconds`. A bound relative to work the same run has timed scales with the build (the
+    // sanitizers are slow), so it catches a runaway frame and not noise. Until it is known the
+    // hang time bounds.
     double frameSeconds = 2.0;
     double frameFactor = 10.0;
     double hangSeconds = 60.0;       // no main-loop pass for this long: the process is stopped
