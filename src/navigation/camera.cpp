@@ -462,6 +462,10 @@ int takeLockHighlight() {
     return 4;
 }
 
-void setSystemTime(double time) { editActive().systemTime = time; }
+// The clock steps by any amount the console gives it: a time past the largest double would stop
+// every orbit for good and be stored with the camera, so it is not taken.
+void setSystemTime(double time) {
+    if (std::isfinite(time)) editActive().systemTime = time;
+}
 
 }  // namespace camera

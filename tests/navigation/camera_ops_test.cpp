@@ -127,6 +127,16 @@ TEST_F(CameraTest, AStepPastTheLargestPositionIsNotTaken) {
     EXPECT_EQ(cam().SPos.z, 1e308);
 }
 
+TEST_F(CameraTest, AClockPastTheLargestDoubleIsNotTaken) {
+    camera::setSystemTime(-1e308);
+    camera::setSystemTime(cam().systemTime - 1e308);
+    EXPECT_EQ(cam().systemTime, -1e308);
+    camera::setSystemTime(std::nan(""));
+    EXPECT_EQ(cam().systemTime, -1e308);
+    camera::setSystemTime(365.25);
+    EXPECT_EQ(cam().systemTime, 365.25);
+}
+
 TEST_F(CameraTest, SetModeZeroAndOneNeedNoLock) {
     cam().lock = camera::kNone;
     EXPECT_EQ(camera::setMode(1), 1);
