@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "base/app.h"
 #include "base/timer.h"
@@ -396,6 +397,14 @@ void removeCommandWord(const CommandWord* word) {
         added[--addedCount] = nullptr;
         return;
     }
+}
+
+int commandWordCount() { return static_cast<int>(std::size(kCommands)) + addedCount; }
+
+const CommandWord* commandWordAt(int index) {
+    const int own = static_cast<int>(std::size(kCommands));
+    if (index < 0 || index >= own + addedCount) return nullptr;
+    return index < own ? &kCommands[index] : added[index - own];
 }
 
 void consoleExecute(const char* line) {

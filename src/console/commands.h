@@ -63,4 +63,9 @@ constexpr int kMaxAddedWords = 16;
 int addCommandWord(const CommandWord* word);
 void removeCommandWord(const CommandWord* word);
 
+// The words in lookup order, the console's own first, then the added ones: for help texts and
+// for tests that draw lines from the table. Null outside 0..commandWordCount()−1.
+int commandWordCount();
+const CommandWord* commandWordAt(int index);
+
 }  // namespace console

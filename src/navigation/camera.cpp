@@ -93,6 +93,34 @@ int32_t stepsFor(double distance, double step) {
     return static_cast<int32_t>(n);
 }
 
+// A position that is no longer finite is lost for good: nothing can be drawn from it, and it is
+// stored and loaded again on every run. The console sets any speed up to 1e308 per frame, so a
+// step can take the camera past the largest double; such a step is not taken.
+bool finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+void stepTo(Vector3& position, const Vector3& next) {
+    if (finite(next)) position = next;
+}
+
+// The length of `v` and the unit vector along it (zero for a zero or non-finite vector). The
+// squared length of a vector of large doubles overflows (a camera 1e308 light years out, which
+// the console allows) and would give a zero direction, so such a vector is measured scaled down
+// by its largest component: the direction stays a unit vector, the length may be infinite.
+double unitAlong(const Vector3& v, Vector3& unit) {
+    const double d = std::sqrt(vmath::lengthSquared(v));
+    if (std::isfinite(d) && d > 0) {
+        unit = v * (1.0 / d);
+        return d;
+    }
+    unit = {0, 0, 0};
+    const double scale = std::fmax(std::fabs(v.x), std::fmax(std::fabs(v.y), std::fabs(v.z)));
+    if (!(scale > 0) || !std::isfinite(scale)) return 0;
+    const Vector3 w = {v.x / scale, v.y / scale, v.z / scale};
+    const double lw = std::sqrt(vmath::lengthSquared(w));
+    unit = w * (1.0 / lw);
+    return scale * lw;
+}
+
 void journeyStep(CameraRecord& c) {
     if (c.travelSteps <= 0) {
         // Arrival jumps to the lock, whatever the journey was started for.
@@ -115,9 +143,9 @@ void journeyStep(CameraRecord& c) {
         return;
     }
     if (c.mode == kModeSystem) {
-        c.SPos = c.SPos + c.systemTravelDir * c.sspeed;
+        stepTo(c.SPos, c.SPos + c.systemTravelDir * c.sspeed);
     } else {
-        c.IPos = c.IPos + c.travelDir * c.speed;
+        stepTo(c.IPos, c.IPos + c.travelDir * c.speed);
         rebuildSky = 1;
     }
     --c.travelSteps;
@@ -189,9 +217,9 @@ void move(double forward, double up, double right) {
     const Vector3 delta = row(c.Cam, 2) * (forward * step) + row(c.Cam, 0) * (right * step) +
                           row(c.Cam, 1) * (up * step);
     if (c.mode == kModeSystem) {
-        c.SPos = c.SPos + delta;
+        stepTo(c.SPos, c.SPos + delta);
     } else {
-        c.IPos = c.IPos + delta;
+        stepTo(c.IPos, c.IPos + delta);
         rebuildSky = 1;
     }
     zode::broadcast(zode::kEventCameraMoved);
@@ -234,10 +262,9 @@ void lookAt(int32_t object) {
         // kilometres around SPos. The frame follows the object, not the mode: in a star system a
         // star of the sky is still seen from IPos, and mixing the two units turns the view away.
         const int kind = kindOf(object);
-        const Vector3 v = target - (kind == 2 || kind == 3 ? c.SPos : c.IPos);
-        const double d = std::sqrt(vmath::lengthSquared(v));
+        Vector3 f;
+        const double d = unitAlong(target - (kind == 2 || kind == 3 ? c.SPos : c.IPos), f);
         if (d > kNearEnough) {
-            const Vector3 f = v * (1.0 / d);
             // World +y made perpendicular to the viewing direction is the new screen-down axis.
             Vector3 u = {-f.y * f.x, 1.0 - f.y * f.y, -f.y * f.z};
             const double ul = std::sqrt(vmath::lengthSquared(u));
@@ -268,19 +295,19 @@ void startJourney(int32_t object) {
         rebuildSky = 1;
     }
     if (c.mode == kModeSystem) {
-        const Vector3 v = target - c.SPos;
-        const double d = std::sqrt(vmath::lengthSquared(v));
+        Vector3 dir;
+        const double d = unitAlong(target - c.SPos, dir);
         if (d > kNearEnough) {
-            c.systemTravelDir = v * (1.0 / d);
+            c.systemTravelDir = dir;
             c.travelSteps = stepsFor(d, c.sspeed);
         } else {
             c.travelSteps = 0;
         }
     } else {
-        const Vector3 v = target - c.IPos;
-        const double d = std::sqrt(vmath::lengthSquared(v));
+        Vector3 dir;
+        const double d = unitAlong(target - c.IPos, dir);
         if (d > kNearEnough) {
-            c.travelDir = v * (1.0 / d);
+            c.travelDir = dir;
             c.travelSteps = stepsFor(d, c.speed);
         } else {
             c.travelSteps = 0;
@@ -435,6 +462,10 @@ int takeLockHighlight() {
     return 4;
 }
 
-void setSystemTime(double time) { editActive().systemTime = time; }
+// The clock steps by any amount the console gives it: a time past the largest double would stop
+// every orbit for good and be stored with the camera, so it is not taken.
+void setSystemTime(double time) {
+    if (std::isfinite(time)) editActive().systemTime = time;
+}
 
 }  // namespace camera

@@ -106,6 +106,11 @@ ListCounts listCounts() {
             storage.nebulaPoints.count, storage.local.count};
 }
 
+ListCounts listCapacities() {
+    return {kSkyListCapacity,  kStarListCapacity, kDsmListCapacity,   kTextListCapacity,
+            kLineListCapacity, kSpotListCapacity, kNeb3dListCapacity, kSkyListCapacity};
+}
+
 int32_t skyListObject(int index) {
     if (index < 0 || index >= storage.sky.count) return -1;
     const SkyListItem& item = storage.sky.items[index];

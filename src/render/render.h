@@ -41,6 +41,8 @@ struct ListCounts {
     int local;  // rList: the local-space view's draw list (0 outside that view)
 };
 ListCounts listCounts();
+// What each list holds at most; a full list stops the collection of its kind.
+ListCounts listCapacities();
 
 // The object identifier of SkyList item `index`: −1 outside the list, −2 for an item that is not
 // a star or deep-sky object.

@@ -169,6 +169,45 @@ TEST_F(JourneyTest, StandingSpeedDoesNotOverflowTheStepCount) {
     EXPECT_EQ(cam().travelSteps, 0);
 }
 
+// A journey at a speed that would step past the largest double keeps the camera where it is
+// for its steps, then arrives at the lock as every journey does.
+TEST_F(JourneyTest, AJourneyStepPastTheLargestPositionIsNotTaken) {
+    cam().lock = 0;
+    camera::startJourney(0);
+    cam().IPos = {0, 0, -1e308};
+    cam().travelDir = {0, 0, -1};
+    cam().speed = 1e308;
+    cam().travelSteps = 2;
+    camera::cameraFrame();
+    EXPECT_EQ(cam().IPos.z, -1e308);
+    EXPECT_EQ(cam().travelSteps, 1);
+    camera::cameraFrame();
+    camera::cameraFrame();
+    EXPECT_EQ(cam().travelling, 0);
+    Vector3 target;
+    ASSERT_TRUE(catalog::objectPosition(0, target));
+    EXPECT_EQ(cam().IPos.z, target.z);
+}
+
+// Seen from 1e308 light years out, the squared distance overflows: the view still turns to the
+// object and a journey still heads for it.
+TEST_F(JourneyTest, LookAtAndJourneysFromTheEdgeOfTheDoublesKeepARotation) {
+    cam().IPos = {0, 0, -1.5e308};
+    camera::lookAt(0);
+    for (int a = 0; a < 3; ++a) {
+        for (int b = 0; b < 3; ++b) {
+            const double dot = cam().Cam.m[a][0] * cam().Cam.m[b][0] + cam().Cam.m[a][1] * cam().Cam.m[b][1] +
+                               cam().Cam.m[a][2] * cam().Cam.m[b][2];
+            EXPECT_NEAR(dot, a == b ? 1.0 : 0.0, 1e-12) << a << " " << b;
+        }
+    }
+    EXPECT_NEAR(cam().Cam.m[2][2], 1.0, 1e-12) << "looking along +z, towards the Sun";
+    cam().speed = 1e300;
+    camera::startJourney(0);
+    EXPECT_NEAR(cam().travelDir.z, 1.0, 1e-12);
+    EXPECT_EQ(cam().travelSteps, 150000000);
+}
+
 TEST_F(JourneyTest, SystemEntryIsRefusedForTargetsWithoutASystem) {
     const int32_t refused[] = {camera::kNone, kBody, kComponent, 0x01000000 /* open cluster */,
                                0x00000010 /* no such star */, 0x01000002 /* no such object */};

@@ -106,6 +106,37 @@ TEST_F(CameraTest, MoveStepsAlongTheViewAxesByTheModesStep) {
     EXPECT_EQ(camera::rebuildSky, 0);
 }
 
+// The console takes any speed up to 1e308 a frame: a step that would leave the largest double
+// is not taken, and the camera stays where it can still be drawn from, stored and loaded.
+TEST_F(CameraTest, AStepPastTheLargestPositionIsNotTaken) {
+    cam().Cam = vmath::identity();
+    cam().mode = camera::kModeInterstellar;
+    cam().speed = 1e308;
+    camera::move(1, 0, 0);
+    EXPECT_EQ(cam().IPos.z, 1e308);
+    camera::move(1, 0, 0);
+    EXPECT_EQ(cam().IPos.z, 1e308) << "1e308 + 1e308 is no position";
+    camera::move(-1, 1, 0);
+    EXPECT_EQ(cam().IPos.z, 0.0) << "a step back is taken again";
+    EXPECT_EQ(cam().IPos.y, 1e308);
+
+    cam().mode = camera::kModeSystem;
+    cam().sspeed = 1.5e308;
+    cam().SPos = {0, 0, 1e308};
+    camera::move(1, 0, 0);
+    EXPECT_EQ(cam().SPos.z, 1e308);
+}
+
+TEST_F(CameraTest, AClockPastTheLargestDoubleIsNotTaken) {
+    camera::setSystemTime(-1e308);
+    camera::setSystemTime(cam().systemTime - 1e308);
+    EXPECT_EQ(cam().systemTime, -1e308);
+    camera::setSystemTime(std::nan(""));
+    EXPECT_EQ(cam().systemTime, -1e308);
+    camera::setSystemTime(365.25);
+    EXPECT_EQ(cam().systemTime, 365.25);
+}
+
 TEST_F(CameraTest, SetModeZeroAndOneNeedNoLock) {
     cam().lock = camera::kNone;
     EXPECT_EQ(camera::setMode(1), 1);

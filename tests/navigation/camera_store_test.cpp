@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <limits>
 #include <vector>
 
 #include "camera_fixture.h"
@@ -78,7 +79,12 @@ TEST_F(StoreTest, SavedCameraComesBackByteForByteAndResetOverwritesIt) {
     c.IPos = {1.25, -8.5, 4096};
     c.flags = 0x1FF;
     c.lock = 0x01000007;
-    c.Cam.m[1][2] = 0.5;
+    // Turned a quarter round the viewing axis: right becomes down, down becomes left.
+    for (int k = 0; k < 4; ++k) {
+        const double right = c.Cam.m[0][k];
+        c.Cam.m[0][k] = -c.Cam.m[1][k];
+        c.Cam.m[1][k] = right;
+    }
     const CameraRecord saved = c;
     EXPECT_EQ(camera::saveCamera(2), 1);
     EXPECT_EQ(codes(), (std::vector<uint32_t>{517}));
@@ -124,6 +130,38 @@ TEST_F(StoreTest, LongerValueIsReplacedByTheDefaultAndShorterOneFillsOnlyTheStar
     store::writeDword(store::HKEY_LOCAL_MACHINE, key("cameras"), "camera4", 7);
     EXPECT_EQ(camera::loadCamera(4), 0);
     EXPECT_TRUE(sameBytes(c, camera::defaultRecord()));
+}
+
+// A damaged store can hold a record of the right size whose bytes are no camera: a value that
+// is not a number anywhere, or an orientation that is no rotation, is refused like a longer one.
+TEST_F(StoreTest, ARecordThatCannotBeFlownIsReplacedByTheDefault) {
+    store::createKey(store::HKEY_LOCAL_MACHINE, key("cameras"));
+    CameraRecord& c = *camera::editCamera(4);
+    const auto refused = [&](const void* bytes, size_t size) {
+        store::writeValue(store::HKEY_LOCAL_MACHINE, key("cameras"), "camera4", store::REG_BINARY, bytes, size);
+        c.speed = 42;
+        const int loaded = camera::loadCamera(4);
+        return loaded == 0 && sameBytes(c, camera::defaultRecord()) && storedCamera(4) == bytesOf(camera::defaultRecord());
+    };
+    const std::vector<uint8_t> ones(sizeof(CameraRecord), 0xFF);  // every double a NaN
+    EXPECT_TRUE(refused(ones.data(), ones.size()));
+    EXPECT_TRUE(refused(ones.data(), 10)) << "a short value whose first double is a NaN";
+    CameraRecord r = camera::defaultRecord();
+    r.systemTime = std::numeric_limits<double>::infinity();
+    EXPECT_TRUE(refused(&r, sizeof r));
+    r = camera::defaultRecord();
+    r.Cam.m[1][0] = 0.5;  // no longer at right angles to row 0
+    EXPECT_TRUE(refused(&r, sizeof r));
+    const std::vector<uint8_t> huge(sizeof(CameraRecord), 0x7F);  // finite, and no rotation
+    EXPECT_TRUE(refused(huge.data(), huge.size()));
+
+    // A record that has been flown is taken as it is.
+    r = camera::defaultRecord();
+    r.IPos = {1e6, -3, 2};
+    r.systemTime = 9131.5;
+    store::writeValue(store::HKEY_LOCAL_MACHINE, key("cameras"), "camera4", store::REG_BINARY, &r, sizeof r);
+    EXPECT_EQ(camera::loadCamera(4), 1);
+    EXPECT_TRUE(sameBytes(c, r));
 }
 
 TEST_F(StoreTest, CameraStartLoadsActivatesCameraZeroAndEntersItsMode) {
