@@ -214,6 +214,9 @@ void applyFixedState(int index, std::vector<zwindows::Node>& windows) {
     windows.clear();
     markers::markerClear();
     markers::showMarkers(0);
+    // The Config panel's filter checks may have left some systems unread (and the store keeps
+    // that across sessions): every fixed state reads all of them, as a first start does.
+    systems::setLoadFilter(0xFFFFFFFFu);
     app::guiVisible = 1;
     headless::setPointer(-100, -100);  // nothing hovered
     kStates[index].apply();
