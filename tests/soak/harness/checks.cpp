@@ -212,6 +212,9 @@ void applyFixedState(int index, std::vector<zwindows::Node>& windows) {
     if (zwindows::helpPickActive()) zwindows::endHelpPick(0xFFFF);
     for (zwindows::Node w : windows) zwindows::destroyNode(w);
     windows.clear();
+    // A panel the stream opened from the toolbar stays open, and a field in it may still hold
+    // the keyboard: a click on the sky would take it back, as this does.
+    zwindows::activateNode(zwindows::rootNode());
     markers::markerClear();
     markers::showMarkers(0);
     // The Config panel's filter checks may have left some systems unread (and the store keeps
