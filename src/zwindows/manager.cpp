@@ -72,6 +72,7 @@ struct Drag {
 } drag;
 bool notifyOn = true;  // kChanged, kActivate and kDeactivate go out only while set
 bool helpPick = false;
+Node activeAtPick = kNoNode;  // the active node when the help pick began
 
 int busy = 0;  // passes and messages under way: destruction waits for the outermost to end
 bool sweepPending = false;
@@ -481,6 +482,7 @@ void resetState() {
     drag = Drag{};
     notifyOn = true;
     helpPick = false;
+    activeAtPick = kNoNode;
     busy = 0;
     sweepPending = false;
     lastLeftDown = 0;
@@ -851,6 +853,7 @@ void setHelpHandler(Node node) {
 Node helpHandler() { return helpSlot != kNone ? handleOf(helpSlot) : kNoNode; }
 
 void startHelpPick() {
+    if (!helpPick) activeAtPick = activeSlot != kNone ? handleOf(activeSlot) : kNoNode;
     helpPick = true;
     notifyOn = false;
     video::state.pointerKind = video::kHelpPointer;
@@ -863,6 +866,14 @@ void endHelpPick(uint32_t topic) {
     helpPick = false;
     notifyOn = true;
     video::state.pointerKind = video::kNormalPointer;
+    // The pick's click activated its node without a word; the node it took that from hears of it
+    // now, or a field that held the keyboard would keep it with nothing left to give it back.
+    const int before = slotOf(activeAtPick);
+    activeAtPick = kNoNode;
+    if (before != kNone && before != activeSlot && !nodes[before].doomed) {
+        Busy busyNow;
+        send(before, kDeactivate, activeSlot != kNone ? handleOf(activeSlot) : kNoNode, handleOf(before));
+    }
 }
 
 int32_t sendToHelpHandler(uint32_t code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4) {

@@ -327,6 +327,41 @@ TEST_F(Manager, TypedCharactersGoToTheEditThatHasTheKeyboard) {
     EXPECT_EQ(activeNode(), rootNode());
 }
 
+TEST_F(Manager, AFieldThatHeldTheKeyboardGetsItBackAfterAHelpPickElsewhere) {
+    const zode::Request r{0, reinterpret_cast<const void*>(&helpProc), zode::kDirect, nullptr};
+    ASSERT_GT(registerClass("HELPWINDOW", r), 0);
+    setHelpHandler(createNode(kNoNode, "HELPWINDOW", "Help", 400, 300, 100, 80, kVisible));
+    const Node w = window("Search", 100, 100, 200, 100);
+    const Node edit = widget(w, "EDIT", "", 4, 4, 150, 16);
+    const Node check = widget(w, "CHECK", "Stars", 4, 40, 100, 12);
+    frame();
+    int ex, ey, cx, cy;
+    clientPoint(edit, 20, 8, ex, ey);
+    clientPoint(check, 6, 6, cx, cy);
+    click(ex, ey);
+    type("Vega");
+    ASSERT_EQ(input::editHasKeyboard, 1);
+
+    // The pick's click moves the activation to the check without a word; the field is told
+    // when the pick ends, commits what was typed and gives the keyboard back.
+    startHelpPick();
+    click(cx, cy);
+    EXPECT_EQ(helpPickActive(), 0);
+    EXPECT_EQ(input::editHasKeyboard, 0);
+    ASSERT_FALSE(notes(edit).empty());
+    EXPECT_STREQ(reinterpret_cast<const char*>(notes(edit).back().first), "Vega");
+    pass(platform::WM_KEYDOWN, platform::VK_ESCAPE, 1);
+    EXPECT_EQ(app::quit, 1);  // keys reach the program again
+    app::quit = 0;
+
+    // A pick that ends where it began changes nothing.
+    click(ex, ey);
+    ASSERT_EQ(input::editHasKeyboard, 1);
+    startHelpPick();
+    endHelpPick(0xFFFF);
+    EXPECT_EQ(input::editHasKeyboard, 1);
+}
+
 TEST_F(Manager, FullTablesRefuseAndChangeNothing) {
     // Classes: the seven widgets and the tests' window are in; names are unique and bounded.
     const zode::Request r{0, reinterpret_cast<const void*>(&zwtest::recordProc), zode::kDirect, nullptr};

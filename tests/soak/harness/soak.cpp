@@ -182,7 +182,9 @@ void readFixedState() {
     }
     if (input::consoleHasKeyboard || input::editHasKeyboard)
         fail(std::string("back in ") + states[state].name + ": the keyboard is still held by the " +
-             (input::consoleHasKeyboard ? "console" : "edit field"));
+             (input::consoleHasKeyboard ? "console" : "edit field") + " (active node \"" +
+             zwindows::nodeCaption(zwindows::activeNode()) + "\" in \"" +
+             zwindows::nodeCaption(zwindows::nodeParent(zwindows::activeNode())) + "\")");
     if (state == 0) sampleMemory();
 }
 
