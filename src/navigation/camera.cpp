@@ -130,7 +130,7 @@ void journeyStep(CameraRecord& c) {
             const int kind = kindOf(lock);
             if (kind == 2 || kind == 3) {
                 const double radius = catalog::objectRadius(static_cast<catalog::ObjectId>(lock));
-                c.SPos = target - c.systemTravelDir * (6.0 * radius);
+                stepTo(c.SPos, target - c.systemTravelDir * (6.0 * radius));
             } else {
                 c.IPos = target;
             }
@@ -240,15 +240,17 @@ void adjustRadius(double d) {
     zode::broadcast(zode::kEventCameraChanged);
 }
 
+// A place typed into the Location panel, given by the console or by a plug-in may be no number
+// at all ("nan", "1e999"): like a step past the largest double, it is not taken.
 void setIPos(double x, double y, double z) {
-    editActive().IPos = {x, y, z};
+    stepTo(editActive().IPos, {x, y, z});
     zode::broadcast(zode::kEventCameraMoved);
     zode::broadcast(zode::kEventCameraChanged);
     rebuildSky = 1;
 }
 
 void setSPos(double x, double y, double z) {
-    editActive().SPos = {x, y, z};
+    stepTo(editActive().SPos, {x, y, z});
     zode::broadcast(zode::kEventCameraMoved);
     zode::broadcast(zode::kEventCameraChanged);
     rebuildSky = 0;

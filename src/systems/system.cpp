@@ -258,6 +258,15 @@ int enterSystem(int32_t object, const BodyTable& table) {
     return 1;
 }
 
+// The angle `rate` (radians a day) turns through in `dt` days. The clock may be stepped by up to
+// the largest double, where rate × dt overflows and would leave every body at no position for
+// good; whole turns are taken off the time first then, which changes nothing of the angle.
+static double turnedBy(double dt, double rate, double turn) {
+    const double angle = dt * rate;
+    if (std::isfinite(angle) || rate == 0.0) return std::isfinite(angle) ? angle : 0.0;
+    return std::fmod(dt, turn / std::fabs(rate)) * rate;
+}
+
 void advance(double dt) {
     if (!std::isfinite(dt)) return;
     const CameraRecord& c = *camera::activeCamera();
@@ -268,7 +277,7 @@ void advance(double dt) {
         const Vector3 offset = vmath::operator-(c.SPos, o.position);
         double v = 0.0;
         if (o.kind >= kFirstOrbiting) {
-            o.meanAnomaly = reduceAngle(o.meanAnomaly + dt * o.meanMotion);
+            o.meanAnomaly = reduceAngle(o.meanAnomaly + turnedBy(dt, o.meanMotion, kTwoPi));
             v = trueAnomaly(o.meanAnomaly, o.ecc);
         }
         // Parents come earlier in the list and have already moved in this step.
@@ -280,7 +289,7 @@ void advance(double dt) {
             // The spin counts turns (a turn shifts the surface map by its width), so it is kept
             // within one turn; kept within 2π turns, each wrap would turn the surface by 0.28 of
             // a turn.
-            o.spin += o.spinRate * dt / kTwoPi;
+            o.spin += turnedBy(dt, o.spinRate, kTwoPi) / kTwoPi;
             o.spin -= std::floor(o.spin);
             place(o, v);
         }

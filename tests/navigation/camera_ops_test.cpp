@@ -127,6 +127,21 @@ TEST_F(CameraTest, AStepPastTheLargestPositionIsNotTaken) {
     EXPECT_EQ(cam().SPos.z, 1e308);
 }
 
+TEST_F(CameraTest, APlaceThatIsNoNumberIsNotTaken) {
+    camera::setIPos(1, 2, 3);
+    camera::setIPos(std::nan(""), 0, 0);
+    camera::setIPos(0, HUGE_VAL, 0);
+    EXPECT_EQ(cam().IPos.x, 1.0);
+    EXPECT_EQ(cam().IPos.y, 2.0);
+    camera::setSPos(4, 5, 6);
+    camera::setSPos(0, 0, -HUGE_VAL);
+    camera::setSPos(std::nan(""), 1, 1);
+    EXPECT_EQ(cam().SPos.z, 6.0);
+    EXPECT_EQ(cam().SPos.x, 4.0);
+    camera::setSPos(-7, 8, 9);
+    EXPECT_EQ(cam().SPos.x, -7.0);
+}
+
 TEST_F(CameraTest, AClockPastTheLargestDoubleIsNotTaken) {
     camera::setSystemTime(-1e308);
     camera::setSystemTime(cam().systemTime - 1e308);

@@ -209,6 +209,25 @@ TEST_F(RunningSystem, SpinsCountTurnsOfTheSurface) {
     EXPECT_LT(p.spin, 1.0);
 }
 
+TEST_F(RunningSystem, AClockSteppedByTheLargestDoubleKeepsEveryBodyAndTheCameraSomewhere) {
+    Line l;
+    l.spinPeriod = "0.4";
+    enter(l.text());
+    systems::advance(0.0);
+    const SystemObject& p = object(0x2000001);
+    cam().SPos = vmath::operator+(p.position, Vector3{30000, 0, 0});
+    camera::setCentral(0x2000001);
+    cam().systemTime = 0;
+    for (double dt : {-1e308, 1e308, 1e308}) {
+        systems::advance(dt);
+        EXPECT_TRUE(std::isfinite(p.meanAnomaly) && std::isfinite(p.spin));
+        EXPECT_TRUE(std::isfinite(p.position.x) && std::isfinite(p.position.y) && std::isfinite(p.position.z));
+        EXPECT_TRUE(std::isfinite(cam().SPos.x) && std::isfinite(cam().SPos.z));
+        EXPECT_GE(p.spin, 0.0);
+        EXPECT_LT(p.spin, 1.0);
+    }
+}
+
 TEST_F(RunningSystem, MoonsRideOnTheirPlanetsAndTheCameraOnItsCentral) {
     Line planet, moon;
     planet.mass = "0.6";
