@@ -10,6 +10,8 @@
 // searched in slices on the frames after it, see bench_catalog for the whole scan).
 #include <benchmark/benchmark.h>
 
+#include "bench_display.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -51,27 +53,12 @@ double wallNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-intptr_t quietProc(const platform::Message&) { return 0; }
 
 bool ready = false;
 
 bool setUp() {
     if (ready) return true;
-    std::snprintf(app::programFolder, sizeof app::programFolder, "%s", VYREX_STAGE_DIR);
-    if (vfs::openPacks() != 1) {
-        std::fprintf(stderr, "bench_panels: the staged packs did not open\n");
-        return false;
-    }
-    headless::reset();
-    headless::resetDisplay();
-    headless::setModes({{1920, 1080, 24, 2}});
-    settings::VIDbckBuffSysMem = 0;
-    settings::VIDwVSync = 0;
-    settings::VIDdefault = -1;
-    if (!platform::createMainWindow("Vyrex", quietProc) || video::start() != 1) {
-        std::fprintf(stderr, "bench_panels: no 1920 x 1080 display\n");
-        return false;
-    }
+    if (!bench::openDisplay("bench_panels")) return false;
     timer::markProgramStart();
     if (catalog::catalogLoad() != 1 || zode::start() != 1 || zwindows::start() != 1 || render::loadLineFont() != 1 ||
         systems::start() != 1 || toolbarStart() != 1 || camera::cameraStart(1) != 1 || panelsStart() != 1) {

@@ -9,6 +9,8 @@
 // time), their time over the clear-and-present baseline's measured at the start of the run.
 #include <benchmark/benchmark.h>
 
+#include "bench_display.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -57,27 +59,12 @@ double wallNow() {
 }
 bool ready = false;
 
-intptr_t quietProc(const platform::Message&) { return 0; }
 
 // Opens the staged packs, a 1920 × 1080 headless display, the real catalogue, the sprites and
 // the font, and a few markers of each kind.
 bool setUp() {
     if (ready) return true;
-    std::snprintf(app::programFolder, sizeof app::programFolder, "%s", VYREX_STAGE_DIR);
-    if (vfs::openPacks() != 1) {
-        std::fprintf(stderr, "bench_render: the staged packs did not open\n");
-        return false;
-    }
-    headless::reset();
-    headless::resetDisplay();
-    headless::setModes({{1920, 1080, 24, 2}});
-    settings::VIDbckBuffSysMem = 0;
-    settings::VIDwVSync = 0;
-    settings::VIDdefault = -1;
-    if (!platform::createMainWindow("Vyrex", quietProc) || video::start() != 1) {
-        std::fprintf(stderr, "bench_render: no 1920 x 1080 display\n");
-        return false;
-    }
+    if (!bench::openDisplay("bench_render")) return false;
     if (catalog::catalogLoad() != 1) {
         std::fprintf(stderr, "bench_render: the staged catalogue did not load\n");
         return false;

@@ -6,6 +6,8 @@
 // and `cpuRatio` (thread CPU time), their time over the clear-and-present baseline's.
 #include <benchmark/benchmark.h>
 
+#include "bench_display.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -38,20 +40,11 @@ double wallNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-intptr_t quietProc(const platform::Message&) { return 0; }
 
 bool setUp() {
     if (ready) return true;
-    std::snprintf(app::programFolder, sizeof app::programFolder, "%s", VYREX_STAGE_DIR);
-    if (vfs::openPacks() != 1) return false;
-    headless::reset();
-    headless::resetDisplay();
-    headless::setModes({{1920, 1080, 24, 2}});
-    settings::VIDbckBuffSysMem = 0;
-    settings::VIDwVSync = 0;
-    settings::VIDdefault = -1;
     settings::loadFilter = 0xFFFFFFFF;
-    if (!platform::createMainWindow("Vyrex", quietProc) || video::start() != 1) return false;
+    if (!bench::openDisplay("bench_systems")) return false;
     if (catalog::catalogLoad() != 1) return false;
     render::start();
     systems::start();

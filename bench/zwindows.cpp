@@ -8,6 +8,8 @@
 // frame in milliseconds on top of it (thread CPU time).
 #include <benchmark/benchmark.h>
 
+#include "bench_display.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -42,7 +44,6 @@ double wallNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-intptr_t quietProc(const platform::Message&) { return 0; }
 int32_t quietObject(zode::Message*) { return 1; }
 
 // A help page: paragraphs of wrapped sentences, lists and links, as many as make 200 lines in the
@@ -63,21 +64,7 @@ bool ready = false;
 
 bool setUp() {
     if (ready) return true;
-    std::snprintf(app::programFolder, sizeof app::programFolder, "%s", VYREX_STAGE_DIR);
-    if (vfs::openPacks() != 1) {
-        std::fprintf(stderr, "bench_zwindows: the staged packs did not open\n");
-        return false;
-    }
-    headless::reset();
-    headless::resetDisplay();
-    headless::setModes({{1920, 1080, 24, 2}});
-    settings::VIDbckBuffSysMem = 0;
-    settings::VIDwVSync = 0;
-    settings::VIDdefault = -1;
-    if (!platform::createMainWindow("Vyrex", quietProc) || video::start() != 1) {
-        std::fprintf(stderr, "bench_zwindows: no 1920 x 1080 display\n");
-        return false;
-    }
+    if (!bench::openDisplay("bench_zwindows")) return false;
     if (catalog::catalogLoad() != 1 || zode::start() != 1 || zwindows::start() != 1) {
         std::fprintf(stderr, "bench_zwindows: the catalogue, the bus or the windows did not start\n");
         return false;
