@@ -12,13 +12,6 @@ Matrix4 identity() {
     return r;
 }
 
-void transformToCamera(const Matrix4& m, Vector3& v) {
-    const Vector3 in = v;
-    v.x = m.m[0][0] * in.x + m.m[0][1] * in.y + m.m[0][2] * in.z;
-    v.y = m.m[1][0] * in.x + m.m[1][1] * in.y + m.m[1][2] * in.z;
-    v.z = m.m[2][0] * in.x + m.m[2][1] * in.y + m.m[2][2] * in.z;
-}
-
 void multiply3x3(Matrix4& m, const double a[3][3]) {
     double rows[3][3];
     for (int k = 0; k < 3; ++k)
@@ -67,16 +60,6 @@ void normalize(Vector3& v) {
 
 double distanceModulus(double distanceSquared) {
     return 2.5 * std::log10(distanceSquared * kParsecSquaredFactor);
-}
-
-SkyProjection projectSky(double x, double y, double z, int cx, int cy, double zoom) {
-    SkyProjection p;
-    p.scale = cx * zoom / (z + 20.0);
-    p.xs = x * p.scale;
-    p.ys = y * p.scale;
-    p.x = static_cast<int>(p.xs) + cx;
-    p.y = static_cast<int>(p.ys) + cy;
-    return p;
 }
 
 }  // namespace vmath

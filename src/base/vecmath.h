@@ -42,8 +42,14 @@ inline double lengthSquared(Vector3 a) { return dot(a, a); }
 // The identity orientation (row 3 = 0, 0, 0, 1).
 Matrix4 identity();
 
-// v' = (row0·v, row1·v, row2·v), written back into v.
-void transformToCamera(const Matrix4& m, Vector3& v);
+// v' = (row0·v, row1·v, row2·v), written back into v. Inline: every point of the sky passes here
+// on every frame.
+inline void transformToCamera(const Matrix4& m, Vector3& v) {
+    const Vector3 in = v;
+    v.x = m.m[0][0] * in.x + m.m[0][1] * in.y + m.m[0][2] * in.z;
+    v.y = m.m[1][0] * in.x + m.m[1][1] * in.y + m.m[1][2] * in.z;
+    v.z = m.m[2][0] * in.x + m.m[2][1] * in.y + m.m[2][2] * in.z;
+}
 // M' = Rx(a)·Ry(b)·Rz(c)·M: a pitches about screen x, b yaws about screen y, c rolls about the
 // viewing axis. Rows are not re-orthonormalised; the drift is accepted.
 void rotateCamera(Matrix4& m, double a, double b, double c);
@@ -66,6 +72,14 @@ struct SkyProjection {
     double scale;   // s
     double xs, ys;  // x·s and y·s
 };
-SkyProjection projectSky(double x, double y, double z, int cx, int cy, double zoom);
+inline SkyProjection projectSky(double x, double y, double z, int cx, int cy, double zoom) {
+    SkyProjection p;
+    p.scale = cx * zoom / (z + 20.0);
+    p.xs = x * p.scale;
+    p.ys = y * p.scale;
+    p.x = static_cast<int>(p.xs) + cx;
+    p.y = static_cast<int>(p.ys) + cy;
+    return p;
+}
 
 }  // namespace vmath

@@ -25,7 +25,7 @@ inline void span(Surface& s, i64 y, i64 x0, i64 x1, uint32_t c) {
     if (x0 < 0) x0 = 0;
     if (x1 > s.width - 1) x1 = s.width - 1;
     if (x0 > x1) return;
-    std::fill_n(s.pixels + y * s.pitch + x0, x1 - x0 + 1, c);
+    fillPixels(s.pixels + y * s.pitch + x0, static_cast<size_t>(x1 - x0 + 1), c);
 }
 
 // Fills the pixels y0..y1 (inclusive, any values) of column x, which must be on the surface.
@@ -198,10 +198,10 @@ void clear(Surface& s, uint32_t colour) {
         if (colour == (colour & 0xFFu) * 0x01010101u)
             std::memset(s.pixels, (int)(colour & 0xFFu), count * sizeof(uint32_t));
         else
-            std::fill_n(s.pixels, count, colour);
+            fillPixels(s.pixels, count, colour);
         return;
     }
-    for (int y = 0; y < s.height; ++y) std::fill_n(s.pixels + (size_t)y * s.pitch, s.width, colour);
+    for (int y = 0; y < s.height; ++y) fillPixels(s.pixels + (size_t)y * s.pitch, static_cast<size_t>(s.width), colour);
 }
 
 void pixel(Surface& s, int x, int y) { putPixel(s, x, y, s.colour); }
@@ -260,7 +260,7 @@ void fillRect(Surface& s, int left, int top, int right, int bottom) {
     const i64 x0 = std::max<i64>(left, 0), x1 = std::min<i64>((i64)right - 1, s.width - 1);
     const i64 y0 = std::max<i64>(top, 0), y1 = std::min<i64>((i64)bottom - 1, s.height - 1);
     if (x0 > x1 || y0 > y1) return;
-    for (i64 y = y0; y <= y1; ++y) std::fill_n(s.pixels + y * s.pitch + x0, x1 - x0 + 1, s.colour);
+    for (i64 y = y0; y <= y1; ++y) fillPixels(s.pixels + y * s.pitch + x0, static_cast<size_t>(x1 - x0 + 1), s.colour);
 }
 
 void fillEllipse(Surface& s, int cx, int cy, int rx, int ry) {

@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace draw {
@@ -115,6 +116,26 @@ inline uint32_t* beginDirectAccess(Surface& s) { return s.pixels; }
 inline void endDirectAccess(Surface&) {}
 
 inline void setColour(Surface& s, uint32_t colour) { s.colour = colour; }
+
+// ---- Runs of pixels ---------------------------------------------------------------------------
+
+// Four pixels, written to a row with one store. A row's pixels are far more than the cache holds,
+// and a store a pixel leaves the store unit, not the memory, the limit of a long fill.
+using PixelQuad = uint32_t __attribute__((vector_size(16)));
+
+inline void storeQuad(uint32_t* at, PixelQuad q) { std::memcpy(at, &q, sizeof q); }
+
+// Sets the n pixels from `at` on to `colour`.
+inline void fillPixels(uint32_t* at, size_t n, uint32_t colour) {
+    const PixelQuad q = {colour, colour, colour, colour};
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        storeQuad(at + i, q);
+        storeQuad(at + i + 4, q);
+    }
+    for (; i + 4 <= n; i += 4) storeQuad(at + i, q);
+    for (; i < n; ++i) at[i] = colour;
+}
 
 // ---- Primitives (all clipped to the surface) --------------------------------------------------
 
