@@ -12,10 +12,8 @@
 
 #include "bench_display.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "base/app.h"
 #include "base/settings.h"
@@ -42,18 +40,6 @@ using namespace zwindows;
 
 constexpr int32_t kSirius = 0x128CE;
 
-double baselineSeconds = 0, baselineCpuSeconds = 0;
-
-double cpuNow() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-double wallNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-
 bool ready = false;
 
 bool setUp() {
@@ -77,22 +63,14 @@ bool setUp() {
 
 void BM_ClearAndPresent(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
-    const double wall = wallNow(), cpu = cpuNow();
-    int64_t n = 0;
-    for (auto _ : state) {
-        video::present();
-        benchmark::ClobberMemory();
-        ++n;
-    }
-    baselineSeconds = (wallNow() - wall) / n;
-    baselineCpuSeconds = (cpuNow() - cpu) / n;
+    bench::measureBaseline(state);
 }
 
 void BM_ToolbarFrame(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     const bool moving = state.range(0) == 1, note = state.range(0) == 2;
     if (infoFormDetails() == (note ? 1 : 0)) toggleInfoForm();
-    const double wall = wallNow(), cpu = cpuNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         // A step of a thousandth of a light year changes the distance shown in both texts.
@@ -102,12 +80,7 @@ void BM_ToolbarFrame(benchmark::State& state) {
         benchmark::ClobberMemory();
         ++n;
     }
-    const double perFrame = (wallNow() - wall) / n, perFrameCpu = (cpuNow() - cpu) / n;
-    if (baselineSeconds > 0) state.counters["ratio"] = perFrame / baselineSeconds;
-    if (baselineCpuSeconds > 0) {
-        state.counters["cpuRatio"] = perFrameCpu / baselineCpuSeconds;
-        state.counters["extraMs"] = (perFrameCpu - baselineCpuSeconds) * 1e3;
-    }
+    bench::reportFrames(state, start, n, true);
     if (!infoFormDetails()) toggleInfoForm();
 }
 
@@ -141,14 +114,14 @@ void search(const SearchPanel& p, const char* pattern) {
 void BM_SearchFirstPage(benchmark::State& state) {
     SearchPanel p;
     if (!setUp() || !findSearchPanel(p)) return state.SkipWithError("no set-up");
-    const double wall = wallNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         search(p, "alp*");
         benchmark::ClobberMemory();
         ++n;
     }
-    if (baselineSeconds > 0) state.counters["ratio"] = (wallNow() - wall) / n / baselineSeconds;
+    bench::reportFrames(state, start, n);
     state.counters["listed"] = listed(p.list);
 }
 

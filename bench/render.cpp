@@ -12,11 +12,9 @@
 #include "bench_display.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,18 +45,8 @@ constexpr uint32_t kAllSkySwitches = camera::kFlagStars | camera::kFlagLabels | 
 // Clear-and-present of one 1920 × 1080 frame (the video benchmark's frame pipeline: present an
 // empty frame without the pointer), in wall-clock and in thread CPU seconds. The machine is
 // shared, so both are reported.
-double baselineSeconds = 0, baselineCpuSeconds = 0;
 
-double cpuNow() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-double wallNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 bool ready = false;
-
 
 // Opens the staged packs, a 1920 × 1080 headless display, the real catalogue, the sprites and
 // the font, and a few markers of each kind.
@@ -131,15 +119,7 @@ void setCounts(benchmark::State& state) {
 void BM_ClearAndPresent(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
-    int64_t n = 0;
-    for (auto _ : state) {
-        video::present();
-        benchmark::ClobberMemory();
-        ++n;
-    }
-    baselineSeconds = (wallNow() - wall) / n;
-    baselineCpuSeconds = (cpuNow() - cpu) / n;
+    bench::measureBaseline(state);
 }
 
 void BM_Rebuild(benchmark::State& state) {
@@ -164,7 +144,7 @@ void BM_Frame(benchmark::State& state) {
     render::buildScene(active);
     markers::markersShown = 0;
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         active.lockBlink = 0;
@@ -173,8 +153,7 @@ void BM_Frame(benchmark::State& state) {
         benchmark::ClobberMemory();
         ++n;
     }
-    if (baselineSeconds > 0) state.counters["ratio"] = (wallNow() - wall) / n / baselineSeconds;
-    if (baselineCpuSeconds > 0) state.counters["cpuRatio"] = (cpuNow() - cpu) / n / baselineCpuSeconds;
+    bench::reportFrames(state, start, n);
     setCounts(state);
 }
 
@@ -299,7 +278,7 @@ CameraRecord& placeActive(const Vector3& position, int32_t target, uint32_t flag
 void frames(benchmark::State& state) {
     app::pointerDrawn = 0;
     CameraRecord& active = camera::editActive();
-    const double wall = wallNow(), cpu = cpuNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         active.lockBlink = 0;
@@ -308,8 +287,7 @@ void frames(benchmark::State& state) {
         benchmark::ClobberMemory();
         ++n;
     }
-    if (baselineSeconds > 0) state.counters["ratio"] = (wallNow() - wall) / n / baselineSeconds;
-    if (baselineCpuSeconds > 0) state.counters["cpuRatio"] = (cpuNow() - cpu) / n / baselineCpuSeconds;
+    bench::reportFrames(state, start, n);
     const render::ListCounts c = render::listCounts();
     state.counters["items"] = c.sky;
     state.counters["spots"] = c.spots;

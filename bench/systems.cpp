@@ -8,10 +8,8 @@
 
 #include "bench_display.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "base/app.h"
 #include "base/settings.h"
@@ -28,18 +26,7 @@
 
 namespace {
 
-double baselineSeconds = 0, baselineCpuSeconds = 0;
 bool ready = false;
-
-double cpuNow() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-double wallNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 
 bool setUp() {
     if (ready) return true;
@@ -67,7 +54,7 @@ CameraRecord& inTheSolarSystem(double days) {
 void frames(benchmark::State& state, CameraRecord& c) {
     render::buildScene(c);
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         c.lockBlink = 0;
@@ -76,23 +63,14 @@ void frames(benchmark::State& state, CameraRecord& c) {
         benchmark::ClobberMemory();
         ++n;
     }
-    if (baselineSeconds > 0) state.counters["ratio"] = (wallNow() - wall) / n / baselineSeconds;
-    if (baselineCpuSeconds > 0) state.counters["cpuRatio"] = (cpuNow() - cpu) / n / baselineCpuSeconds;
+    bench::reportFrames(state, start, n);
     state.counters["bodyList"] = systems::bodyListCount();
 }
 
 void BM_ClearAndPresent(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
-    int64_t n = 0;
-    for (auto _ : state) {
-        video::present();
-        benchmark::ClobberMemory();
-        ++n;
-    }
-    baselineSeconds = (wallNow() - wall) / n;
-    baselineCpuSeconds = (cpuNow() - cpu) / n;
+    bench::measureBaseline(state);
 }
 
 // Jupiter from 1.15 of its radii, straight at its centre: the disc covers the whole screen.

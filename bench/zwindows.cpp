@@ -10,9 +10,7 @@
 
 #include "bench_display.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include "base/app.h"
@@ -32,17 +30,6 @@
 namespace {
 
 using namespace zwindows;
-
-double baselineSeconds = 0, baselineCpuSeconds = 0;
-
-double cpuNow() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-double wallNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 int32_t quietObject(zode::Message*) { return 1; }
 
@@ -136,21 +123,13 @@ bool setUp() {
 void BM_ClearAndPresent(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
-    int64_t n = 0;
-    for (auto _ : state) {
-        video::present();
-        benchmark::ClobberMemory();
-        ++n;
-    }
-    baselineSeconds = (wallNow() - wall) / n;
-    baselineCpuSeconds = (cpuNow() - cpu) / n;
+    bench::measureBaseline(state);
 }
 
 void BM_TenWindowsFrame(benchmark::State& state) {
     if (!setUp()) return state.SkipWithError("no set-up");
     app::pointerDrawn = 0;
-    const double wall = wallNow(), cpu = cpuNow();
+    const bench::Clocks start = bench::Clocks::now();
     int64_t n = 0;
     for (auto _ : state) {
         drawFrame();
@@ -158,12 +137,7 @@ void BM_TenWindowsFrame(benchmark::State& state) {
         benchmark::ClobberMemory();
         ++n;
     }
-    const double perFrame = (wallNow() - wall) / n, perFrameCpu = (cpuNow() - cpu) / n;
-    if (baselineSeconds > 0) state.counters["ratio"] = perFrame / baselineSeconds;
-    if (baselineCpuSeconds > 0) {
-        state.counters["cpuRatio"] = perFrameCpu / baselineCpuSeconds;
-        state.counters["extraMs"] = (perFrameCpu - baselineCpuSeconds) * 1e3;
-    }
+    bench::reportFrames(state, start, n, true);
     state.counters["nodes"] = nodeCount();
     if (const Viewer* v = htmlViewer(pageViewer)) state.counters["pageLines"] = v->documentHeight / kLineStep;
 }
