@@ -361,15 +361,6 @@ constexpr SmallDiscs kSmallDiscs = makeSmallDiscs();
 
 // ---- The mask
 
-using WordPair = uint64_t __attribute__((vector_size(16)));
-
-inline WordPair loadPair(const uint64_t* p) {
-    WordPair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void storePair(uint64_t* p, WordPair v) { std::memcpy(p, &v, sizeof v); }
-
 // Word w of the lines of a grid, line 0 first. Columns −1 and lineWords are guards: a window
 // that hangs over an edge of the picture puts only empty words there.
 inline uint64_t* column(const NebulaRun& run, int grid, int w) {
@@ -410,8 +401,9 @@ void claimRow(NebulaRun& run, int y, int x0, int x1, uint32_t colour) {
 
 // Lines first … last of grid (a, b) (the pixels x ≡ a, y ≡ b mod 4), line first + i holding the
 // dots centre − 31 + j for the bits j of masks[i] (the bits of dots off the surface are dropped).
-void claimWindow(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
-                 uint32_t colour) {
+__attribute__((target_clones("avx2", "default"))) void claimWindow(NebulaRun& run, int a, int b, int first,
+                                                                  int last, int centre, const uint64_t* masks,
+                                                                  uint32_t colour) {
     const draw::Surface& s = *run.surface;
     const int base = centre - kWindowCentre, lastDot = (s.width - 1 - a) >> 2;
     const int keepFrom = std::max(0, -base), keepTo = std::min(63, lastDot - base);
@@ -421,40 +413,41 @@ void claimWindow(NebulaRun& run, int a, int b, int first, int last, int centre, 
     const int w = base >> 6, shift = base & 63;
     uint64_t* low = column(run, b * kLattice + a, w);
     uint64_t* high = column(run, b * kLattice + a, w + 1);
-    uint64_t freshLow[2 * kWindowCentre + 2], freshHigh[2 * kWindowCentre + 2];
+    // The dots of line i still to be written, as bits of the window (bit j: dot base + j).
+    uint64_t fresh[2 * kWindowCentre + 2];
     const int n = last - first + 1;
-    WordPair any = {0, 0};
+    // Four lines at a time: one operation each where the processor has 256-bit vectors.
+    using WordQuad = uint64_t __attribute__((vector_size(32)));
+    WordQuad any = {0, 0, 0, 0};
     int i = 0;
-    for (; i + 1 < n; i += 2) {
-        const WordPair m = loadPair(masks + i) & keep;
-        const WordPair inLow = m << shift, inHigh = (m >> 1) >> (63 - shift);
-        const WordPair oldLow = loadPair(low + first + i), oldHigh = loadPair(high + first + i);
-        storePair(low + first + i, oldLow | inLow);
-        storePair(high + first + i, oldHigh | inHigh);
-        const WordPair newLow = inLow & ~oldLow, newHigh = inHigh & ~oldHigh;
-        storePair(freshLow + i, newLow);
-        storePair(freshHigh + i, newHigh);
-        any |= newLow | newHigh;
+    for (; i + 3 < n; i += 4) {
+        WordQuad m, oldLow, oldHigh;
+        std::memcpy(&m, masks + i, sizeof m);
+        std::memcpy(&oldLow, low + first + i, sizeof oldLow);
+        std::memcpy(&oldHigh, high + first + i, sizeof oldHigh);
+        m &= keep;
+        const WordQuad inLow = m << shift, inHigh = (m >> 1) >> (63 - shift);
+        const WordQuad allLow = oldLow | inLow, allHigh = oldHigh | inHigh;
+        std::memcpy(low + first + i, &allLow, sizeof allLow);
+        std::memcpy(high + first + i, &allHigh, sizeof allHigh);
+        const WordQuad now = m & ~((oldLow >> shift) | ((oldHigh << 1) << (63 - shift)));
+        std::memcpy(fresh + i, &now, sizeof now);
+        any |= now;
     }
-    uint64_t anyWord = any[0] | any[1];
-    if (i < n) {
+    uint64_t anyWord = any[0] | any[1] | any[2] | any[3];
+    for (; i < n; ++i) {
         const uint64_t m = masks[i] & keep;
-        const uint64_t inLow = m << shift, inHigh = (m >> 1) >> (63 - shift);
-        freshLow[i] = inLow & ~low[first + i];
-        freshHigh[i] = inHigh & ~high[first + i];
-        low[first + i] |= inLow;
-        high[first + i] |= inHigh;
-        anyWord |= freshLow[i] | freshHigh[i];
+        const uint64_t oldLow = low[first + i], oldHigh = high[first + i];
+        fresh[i] = m & ~((oldLow >> shift) | ((oldHigh << 1) << (63 - shift)));
+        low[first + i] = oldLow | (m << shift);
+        high[first + i] = oldHigh | ((m >> 1) >> (63 - shift));
+        anyWord |= fresh[i];
     }
     if (anyWord == 0) return;
-    for (i = 0; i < n; ++i) {
-        uint64_t l = freshLow[i], h = freshHigh[i];
-        if ((l | h) == 0) continue;
-        // A fresh dot is on the surface, so its word is at least 0.
-        uint32_t* row = s.pixels + static_cast<size_t>(4 * (first + i) + b) * s.pitch + a;
-        for (; l != 0; l &= l - 1) row[4 * (64 * w + std::countr_zero(l))] = colour;
-        for (; h != 0; h &= h - 1) row[4 * (64 * (w + 1) + std::countr_zero(h))] = colour;
-    }
+    // A fresh dot is on the surface, so its index is at least 0.
+    uint32_t* row = s.pixels + static_cast<size_t>(4 * first + b) * s.pitch + a;
+    for (i = 0; i < n; ++i, row += 4 * s.pitch)
+        for (uint64_t f = fresh[i]; f != 0; f &= f - 1) row[4 * (base + std::countr_zero(f))] = colour;
 }
 
 // Widens the part of the mask the run clears at its end to the pixel rows y0 … y1 and columns
