@@ -347,17 +347,28 @@ constexpr DiscWindows makeDiscWindows() {
 }
 constexpr DiscWindows kDiscWindows = makeDiscWindows();
 
-// Half-widths of the rows of a disc with dots 2 apart (8 ≤ r < 32), in dots: row k = 0 … r / 2.
-struct SmallDiscs {
-    int8_t half[32][16];
+// The windows of a disc with dots 2 apart (8 ≤ r < 32). Its rows k = −r/2 … r/2 of dots fall in
+// two grid rows by the parity p of k, and each row's dots in two grid columns by the parity q of
+// their index j (−h … h about the centre): window [r][q][p] holds the rows k ≡ p (mod 2) from the
+// first one, dots j ≡ q (mod 2) as the bits of ((x + 2q) >> 2) + (j − q) / 2 about bit 31.
+struct SmallWindows {
+    uint64_t rows[32][2][2][16];
 };
-constexpr SmallDiscs makeSmallDiscs() {
-    SmallDiscs d{};
+constexpr int smallFirstRow(int r, int p) { return -(r >> 1) + ((-(r >> 1) - p) & 1); }
+constexpr SmallWindows makeSmallWindows() {
+    SmallWindows w{};
     for (int r = 0; r < 32; ++r)
-        for (int k = 0; k <= r >> 1; ++k) d.half[r][k] = static_cast<int8_t>(discHalf(r, 2 * k) >> 1);
-    return d;
+        for (int p = 0; p < 2; ++p)
+            for (int k = smallFirstRow(r, p), line = 0; k <= r >> 1; k += 2, ++line) {
+                const int h = discHalf(r, 2 * k) >> 1;
+                for (int q = 0; q < 2; ++q) {
+                    const int lo = -((h + q) >> 1), hi = (h - q) >> 1;
+                    w.rows[r][q][p][line] = hi < lo ? 0 : ((uint64_t{2} << (hi - lo)) - 1) << (kWindowCentre + lo);
+                }
+            }
+    return w;
 }
-constexpr SmallDiscs kSmallDiscs = makeSmallDiscs();
+constexpr SmallWindows kSmallWindows = makeSmallWindows();
 
 // ---- The mask
 
@@ -490,27 +501,17 @@ void claimWindowDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
 // A dotted disc of dots 2 apart (8 ≤ r < 32): four windows, one for each grid its dots fall in.
 void claimSmallDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
     const draw::Surface& s = *run.surface;
-    const int8_t* half = kSmallDiscs.half[r];
     const int rows = r >> 1;
     const int rowFirst = std::max(-rows, -(y >> 1)), rowLast = std::min(rows, (s.height - 1 - y) >> 1);
-    uint64_t masks[2][kWindowCentre + 2];  // by column parity, for the lines of one row parity
     for (int p = 0; p < 2; ++p) {
         // Rows k ≡ p (mod 2) lie in grid row class (y + 2p) mod 4, line ((y + 2p) >> 2) + (k − p) / 2.
-        int k = rowFirst + ((rowFirst - p) & 1);
+        const int k = rowFirst + ((rowFirst - p) & 1);
         if (k > rowLast) continue;
-        const int lineY = y + 2 * k, b = lineY & 3, firstLine = lineY >> 2;
-        int lines = 0;
-        for (; k <= rowLast; k += 2, ++lines) {
-            const int h = half[k < 0 ? -k : k];
-            // Dots j = −h … h of the row; those with j ≡ q (mod 2) are dots ((x + 2q) >> 2) + (j − q) / 2.
-            for (int q = 0; q < 2; ++q) {
-                const int lo = -((h + q) >> 1), hi = (h - q) >> 1;
-                masks[q][lines] = hi < lo ? 0 : ((uint64_t{2} << (hi - lo)) - 1) << (kWindowCentre + lo);
-            }
-        }
+        const int lineY = y + 2 * k, b = lineY & 3, firstLine = lineY >> 2, lines = (rowLast - k) / 2 + 1;
+        const int skip = (k - smallFirstRow(r, p)) / 2;
         for (int q = 0; q < 2; ++q)
-            claimWindow(run, (x + 2 * q) & 3, b, firstLine, firstLine + lines - 1, (x + 2 * q) >> 2, masks[q],
-                        colour);
+            claimWindow(run, (x + 2 * q) & 3, b, firstLine, firstLine + lines - 1, (x + 2 * q) >> 2,
+                        kSmallWindows.rows[r][q][p] + skip, colour);
     }
 }
 

@@ -1,5 +1,6 @@
 // The sky: the far-to-near draw of the SkyList with picking, hovering and locking and the lock
 // marks; the renderer's start and stop with its layers.
+#include <climits>
 #include <cmath>
 
 #include "base/input_state.h"
@@ -74,6 +75,32 @@ int nebulaRunFirst(const SkyLists& l, int last) {
     return first;
 }
 
+// The screen places of the nebula points, found for the whole list in its own order before the
+// runs walk it in distance order, as project() finds them (kNoPlace where project() is false),
+// with what the run draws of each. Seen from inside a nebula the runs hold tens of thousands of
+// points: in the list's order the rotation and the division run back to back over memory read
+// straight through, and the run then reads half the bytes of the list, from a table the cache holds.
+constexpr int32_t kNoPlace = INT32_MIN;
+struct PointPlace {
+    int32_t x, y;
+    uint32_t colour;
+    int32_t size;
+};
+PointPlace pointPlaces[kNeb3dListCapacity];
+
+void placeNebulaPoints(const CameraRecord& c, const SkyLists& l, int cx, int cy) {
+    const double k = cx * c.zoom;
+    for (int i = 0; i < l.nebulaPoints.count; ++i) {
+        const NebulaPoint& e = l.nebulaPoints.items[i];
+        Vector3 v = e.dir;
+        vmath::transformToCamera(c.Cam, v);
+        const double scale = k / (v.z + 20.0), xs = v.x * scale, ys = v.y * scale;
+        const bool seen = v.z > c.zclip && std::fabs(xs) < kProjectionLimit && std::fabs(ys) < kProjectionLimit;
+        pointPlaces[i] = {seen ? static_cast<int>(xs) + cx : kNoPlace, seen ? static_cast<int>(ys) + cy : 0, e.colour,
+                          e.size};
+    }
+}
+
 // Items first … last (nebula points and point stars) as one run, nearest first: each pixel is
 // written once, by the item that the far-to-near draw would leave on top. Seen from inside a
 // nebula its discs are hundreds of pixels wide and thousands deep; drawn far to near they would
@@ -87,13 +114,18 @@ void drawNebulaRun(draw::Surface& s, const CameraRecord& c, const SkyLists& l, N
         constexpr int kAhead = 8;
         if (k + kAhead <= last) {
             const SkyListItem& ahead = l.sky.items[k + kAhead];
-            __builtin_prefetch(ahead.kind == kSkyNebulaPoint ? static_cast<const void*>(&l.nebulaPoints.items[ahead.entry])
+            __builtin_prefetch(ahead.kind == kSkyNebulaPoint ? static_cast<const void*>(&pointPlaces[ahead.entry])
                                                              : static_cast<const void*>(&l.stars.items[ahead.entry]));
         }
         const SkyListItem& item = l.sky.items[k];
         if (item.kind == kSkyNebulaPoint) {
-            const NebulaPoint& e = l.nebulaPoints.items[item.entry];
-            if (project(c, e.dir, cx, cy, p)) drawNebulaRunPoint(run, e, p.x, p.y);
+            const PointPlace place = pointPlaces[item.entry];
+            if (place.x != kNoPlace) {
+                NebulaPoint e;
+                e.colour = place.colour;
+                e.size = place.size;
+                drawNebulaRunPoint(run, e, place.x, place.y);
+            }
         } else {
             const StarEntry& star = l.stars.items[item.entry];
             if (project(c, star.dir, cx, cy, p) && claimNebulaRunPixel(run, p.x, p.y)) drawStarItem(s, star, p.x, p.y);
@@ -171,6 +203,7 @@ void drawSkyList(draw::Surface& s, int cx, int cy) {
     const bool bitmaps = (c.flags & camera::kFlagDeepSkyTexture) != 0;
     const bool galaxyTexture = (c.flags & camera::kFlagGalaxyTexture) != 0;
     Pick pick = beginPick();
+    if (l.nebulaPoints.count > 0) placeNebulaPoints(c, l, cx, cy);
 
     for (int i = l.sky.count - 1; i >= 0; --i) {
         const SkyListItem& item = l.sky.items[i];
