@@ -34,20 +34,6 @@ void rotateCamera(Matrix4& m, double a, double b, double c) {
     multiply3x3(m, r);
 }
 
-double fastSqrt(double x) {
-    if (x <= 0) return 0.0;
-    uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    const uint32_t hi = static_cast<uint32_t>(bits >> 32);
-    const uint32_t estimate = (0xBFCD4600u - hi) >> 1;
-    bits = (static_cast<uint64_t>(estimate) << 32) | (bits & 0xFFFFFFFFull);
-    double y;
-    std::memcpy(&y, &bits, sizeof y);
-    y = y * (1.5 - 0.5 * x * y * y);
-    y = y * (1.5 - 0.5 * x * y * y);
-    return x * y;
-}
-
 void normalizeFast(Vector3& v, double& length) {
     length = fastSqrt(lengthSquared(v));
     if (length > 0) v = v * (1.0 / length);

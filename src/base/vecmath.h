@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 struct Vector3 {
     double x = 0, y = 0, z = 0;
@@ -57,7 +58,21 @@ void rotateCamera(Matrix4& m, double a, double b, double c);
 void multiply3x3(Matrix4& m, const double a[3][3]);
 
 // √x for x ≥ 0 from a bit-level estimate of 1/√x and two Newton steps (about five digits).
-double fastSqrt(double x);
+// Inline: every star and nebula point collected passes here.
+inline double fastSqrt(double x) {
+    if (x <= 0) return 0.0;
+    uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const uint32_t hi = static_cast<uint32_t>(bits >> 32);
+    const uint32_t estimate = (0xBFCD4600u - hi) >> 1;
+    bits = (static_cast<uint64_t>(estimate) << 32) | (bits & 0xFFFFFFFFull);
+    double y;
+    std::memcpy(&y, &bits, sizeof y);
+    y = y * (1.5 - 0.5 * x * y * y);
+    y = y * (1.5 - 0.5 * x * y * y);
+    return x * y;
+}
+
 // Divides v by its fastSqrt length, returned through `length`.
 void normalizeFast(Vector3& v, double& length);
 void normalize(Vector3& v);
