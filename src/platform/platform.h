@@ -359,5 +359,8 @@ struct SystemInfo {
     MouseInfo mouse;
 };
 SystemInfo gatherSystemInfo();
+// Whether the processor has AVX2 (256-bit integer vectors and gathers), which the drawing layers'
+// wide paths take; they keep a plain path for processors without it.
+bool processorHasAvx2();
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 
 #include "base/app.h"
 #include "base/log.h"
+#include "platform/platform.h"
 #include "render/sky_internal.h"
 #include "video/video.h"
 #include "vfs/vfs.h"
@@ -412,9 +413,8 @@ void claimRow(NebulaRun& run, int y, int x0, int x1, uint32_t colour) {
 
 // Lines first … last of grid (a, b) (the pixels x ≡ a, y ≡ b mod 4), line first + i holding the
 // dots centre − 31 + j for the bits j of masks[i] (the bits of dots off the surface are dropped).
-__attribute__((target_clones("avx2", "default"))) void claimWindow(NebulaRun& run, int a, int b, int first,
-                                                                  int last, int centre, const uint64_t* masks,
-                                                                  uint32_t colour) {
+inline __attribute__((always_inline)) void claimWindowLines(NebulaRun& run, int a, int b, int first, int last,
+                                                            int centre, const uint64_t* masks, uint32_t colour) {
     const draw::Surface& s = *run.surface;
     const int base = centre - kWindowCentre, lastDot = (s.width - 1 - a) >> 2;
     const int keepFrom = std::max(0, -base), keepTo = std::min(63, lastDot - base);
@@ -427,7 +427,7 @@ __attribute__((target_clones("avx2", "default"))) void claimWindow(NebulaRun& ru
     // The dots of line i still to be written, as bits of the window (bit j: dot base + j).
     uint64_t fresh[2 * kWindowCentre + 2];
     const int n = last - first + 1;
-    // Four lines at a time: one operation each where the processor has 256-bit vectors.
+    // Four lines at a time (see claimWindowWide).
     using WordQuad = uint64_t __attribute__((vector_size(32)));
     WordQuad any = {0, 0, 0, 0};
     int i = 0;
@@ -459,6 +459,30 @@ __attribute__((target_clones("avx2", "default"))) void claimWindow(NebulaRun& ru
     uint32_t* row = s.pixels + static_cast<size_t>(4 * first + b) * s.pitch + a;
     for (i = 0; i < n; ++i, row += 4 * s.pitch)
         for (uint64_t f = fresh[i]; f != 0; f &= f - 1) row[4 * (base + std::countr_zero(f))] = colour;
+}
+
+// The same lines built twice: for any processor, and for one with 256-bit vectors, where each
+// four-line step is one operation. The run takes the wide one where the processor has it (see
+// useWideNebulaWindows).
+void claimWindowPlain(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
+                      uint32_t colour) {
+    claimWindowLines(run, a, b, first, last, centre, masks, colour);
+}
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void claimWindowWide(NebulaRun& run, int a, int b, int first, int last, int centre,
+                                                     const uint64_t* masks, uint32_t colour) {
+    claimWindowLines(run, a, b, first, last, centre, masks, colour);
+}
+#endif
+
+bool wideWindows = platform::processorHasAvx2();
+
+void claimWindow(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
+                 uint32_t colour) {
+#if defined(__x86_64__)
+    if (wideWindows) return claimWindowWide(run, a, b, first, last, centre, masks, colour);
+#endif
+    claimWindowPlain(run, a, b, first, last, centre, masks, colour);
 }
 
 // Widens the part of the mask the run clears at its end to the pixel rows y0 … y1 and columns
@@ -546,6 +570,12 @@ void claimFilledDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
 }
 
 }  // namespace
+
+bool useWideNebulaWindows(bool on) {
+    const bool has = platform::processorHasAvx2();
+    wideWindows = on && has;
+    return has;
+}
 
 bool beginNebulaRun(NebulaRun& run, draw::Surface& s) {
     if (s.pixels == nullptr || s.width <= 0 || s.height <= 0) return false;

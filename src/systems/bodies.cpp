@@ -11,6 +11,7 @@
 #endif
 
 #include "base/input_state.h"
+#include "platform/platform.h"
 #include "base/zode.h"
 #include "render/linefont.h"
 #include "render/sprites.h"
@@ -359,17 +360,8 @@ inline void runSpan(uint32_t* __restrict pixel, int n, uint32_t column, uint32_t
     for (; i < n; ++i, at += step) pixel[i] = texel(at);
 }
 
-bool processorGathers() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();  // may run among the constructors, before the library's own
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
-
 // Textured rows take the gathered path where the processor has it (see useGatheredRows).
-bool gatherRows = processorGathers();
+bool gatherRows = platform::processorHasAvx2();
 
 // The steps of run i of a row of `width` pixels between spanEnds[i] and spanEnds[i + 1].
 struct RunSteps {
@@ -681,7 +673,7 @@ int attachSlot(int slot, const uint8_t* map, size_t mapSize, const uint8_t* colo
 }
 
 bool useGatheredRows(bool on) {
-    const bool has = processorGathers();
+    const bool has = platform::processorHasAvx2();
     gatherRows = on && has;
     return has;
 }

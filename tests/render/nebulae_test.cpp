@@ -210,45 +210,51 @@ TEST_F(NebulaTest, TheDottedDiscKeepsToThePictureAndItsLattice) {
 // surface, drawn as one run nearest first and point by point farthest first: the pictures must
 // be the same to the pixel, on surfaces whose width and height are not multiples of the run's
 // lattice or of its 64-dot words. Two runs in a row check that the first one's marks are gone.
+// Both ways of marking the mask, where the processor has the wide one.
 TEST(NebulaRuns, NearestFirstLeavesThePictureOfFarthestFirst) {
     std::mt19937 rng(20261209);
     const int sides[][2] = {{640, 480}, {203, 117}, {1001, 67}, {1920, 1080}};
-    for (const auto& side : sides) {
-        draw::Surface far, near;
-        ASSERT_TRUE(draw::createSurface(far, side[0], side[1]));
-        ASSERT_TRUE(draw::createSurface(near, side[0], side[1]));
-        for (int round = 0; round < 2; ++round) {
-            std::vector<render::NebulaPoint> points(400);
-            std::vector<std::pair<int, int>> at(points.size());
-            std::uniform_int_distribution<int> x(-300, side[0] + 300), y(-300, side[1] + 300), kind(0, 5);
-            for (size_t i = 0; i < points.size(); ++i) {
-                const int k = kind(rng);
-                const int size = k == 0   ? std::uniform_int_distribution<int>(-40, 3)(rng)
-                                 : k == 1 ? std::uniform_int_distribution<int>(4, 15)(rng)
-                                 : k == 2 ? std::uniform_int_distribution<int>(16, 63)(rng)
-                                 : k == 3 ? std::uniform_int_distribution<int>(64, 255)(rng)
-                                          : std::uniform_int_distribution<int>(256, 2 * side[0] + 3)(rng);
-                points[i].size = size;
-                points[i].colour = static_cast<uint32_t>(i + 1 + 1000 * round);
-                at[i] = {x(rng), y(rng)};
+    const bool wide = render::useWideNebulaWindows(true);
+    for (int way = 0; way < (wide ? 2 : 1); ++way) {
+        render::useWideNebulaWindows(way == 0);
+        for (const auto& side : sides) {
+            draw::Surface far, near;
+            ASSERT_TRUE(draw::createSurface(far, side[0], side[1]));
+            ASSERT_TRUE(draw::createSurface(near, side[0], side[1]));
+            for (int round = 0; round < 2; ++round) {
+                std::vector<render::NebulaPoint> points(400);
+                std::vector<std::pair<int, int>> at(points.size());
+                std::uniform_int_distribution<int> x(-300, side[0] + 300), y(-300, side[1] + 300), kind(0, 5);
+                for (size_t i = 0; i < points.size(); ++i) {
+                    const int k = kind(rng);
+                    const int size = k == 0   ? std::uniform_int_distribution<int>(-40, 3)(rng)
+                                     : k == 1 ? std::uniform_int_distribution<int>(4, 15)(rng)
+                                     : k == 2 ? std::uniform_int_distribution<int>(16, 63)(rng)
+                                     : k == 3 ? std::uniform_int_distribution<int>(64, 255)(rng)
+                                              : std::uniform_int_distribution<int>(256, 2 * side[0] + 3)(rng);
+                    points[i].size = size;
+                    points[i].colour = static_cast<uint32_t>(i + 1 + 1000 * round);
+                    at[i] = {x(rng), y(rng)};
+                }
+                // Item 0 is the nearest: far to near is the list's drawing order.
+                for (size_t i = points.size(); i-- > 0;) render::drawNebulaPoint(far, points[i], at[i].first, at[i].second);
+                render::NebulaRun run;
+                ASSERT_TRUE(render::beginNebulaRun(run, near));
+                for (size_t i = 0; i < points.size(); ++i)
+                    render::drawNebulaRunPoint(run, points[i], at[i].first, at[i].second);
+                render::endNebulaRun(run);
+                int differ = 0;
+                for (int v = 0; v < side[1]; ++v)
+                    for (int u = 0; u < side[0]; ++u)
+                        differ += far.pixels[static_cast<size_t>(v) * far.pitch + u] !=
+                                  near.pixels[static_cast<size_t>(v) * near.pitch + u];
+                EXPECT_EQ(differ, 0) << side[0] << " x " << side[1] << ", run " << round << (way ? ", plain" : "");
             }
-            // Item 0 is the nearest: far to near is the list's drawing order.
-            for (size_t i = points.size(); i-- > 0;) render::drawNebulaPoint(far, points[i], at[i].first, at[i].second);
-            render::NebulaRun run;
-            ASSERT_TRUE(render::beginNebulaRun(run, near));
-            for (size_t i = 0; i < points.size(); ++i)
-                render::drawNebulaRunPoint(run, points[i], at[i].first, at[i].second);
-            render::endNebulaRun(run);
-            int differ = 0;
-            for (int v = 0; v < side[1]; ++v)
-                for (int u = 0; u < side[0]; ++u)
-                    differ += far.pixels[static_cast<size_t>(v) * far.pitch + u] !=
-                              near.pixels[static_cast<size_t>(v) * near.pitch + u];
-            EXPECT_EQ(differ, 0) << side[0] << " x " << side[1] << ", run " << round;
+            draw::destroySurface(far);
+            draw::destroySurface(near);
         }
-        draw::destroySurface(far);
-        draw::destroySurface(near);
     }
+    render::useWideNebulaWindows(true);
 }
 
 // A one-pixel item inside a run (a point star) is the caller's to write only where no nearer

@@ -189,4 +189,13 @@ SystemInfo gatherSystemInfo() {
     return info;
 }
 
+bool processorHasAvx2() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();  // may run among the constructors, before the library's own
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
 }  // namespace platform
