@@ -9,7 +9,6 @@
 
 #include "base/app.h"
 #include "base/log.h"
-#include "platform/platform.h"
 #include "render/sky_internal.h"
 #include "video/video.h"
 #include "vfs/vfs.h"
@@ -463,7 +462,7 @@ inline __attribute__((always_inline)) void claimWindowLines(NebulaRun& run, int 
 
 // The same lines built twice: for any processor, and for one with 256-bit vectors, where each
 // four-line step is one operation. The run takes the wide one where the processor has it (see
-// useWideNebulaWindows).
+// draw::widePaths).
 void claimWindowPlain(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
                       uint32_t colour) {
     claimWindowLines(run, a, b, first, last, centre, masks, colour);
@@ -475,12 +474,10 @@ __attribute__((target("avx2"))) void claimWindowWide(NebulaRun& run, int a, int 
 }
 #endif
 
-bool wideWindows = platform::processorHasAvx2();
-
 void claimWindow(NebulaRun& run, int a, int b, int first, int last, int centre, const uint64_t* masks,
                  uint32_t colour) {
 #if defined(__x86_64__)
-    if (wideWindows) return claimWindowWide(run, a, b, first, last, centre, masks, colour);
+    if (draw::widePaths()) return claimWindowWide(run, a, b, first, last, centre, masks, colour);
 #endif
     claimWindowPlain(run, a, b, first, last, centre, masks, colour);
 }
@@ -570,12 +567,6 @@ void claimFilledDisc(NebulaRun& run, int x, int y, int r, uint32_t colour) {
 }
 
 }  // namespace
-
-bool useWideNebulaWindows(bool on) {
-    const bool has = platform::processorHasAvx2();
-    wideWindows = on && has;
-    return has;
-}
 
 bool beginNebulaRun(NebulaRun& run, draw::Surface& s) {
     if (s.pixels == nullptr || s.width <= 0 || s.height <= 0) return false;

@@ -75,8 +75,8 @@ int nebulaRunFirst(const SkyLists& l, int last) {
     return first;
 }
 
-// The screen places of the nebula points, found for the whole list in its own order before the
-// runs walk it in distance order, as project() finds them (kNoPlace where project() is false),
+// The screen places of the nebula points, found by project() for the whole list in its own order
+// before the runs walk it in distance order (kNoPlace where project() is false),
 // with what the run draws of each. Seen from inside a nebula the runs hold tens of thousands of
 // points: in the list's order the rotation and the division run back to back over memory read
 // straight through, and the run then reads half the bytes of the list, from a table the cache holds.
@@ -89,15 +89,11 @@ struct PointPlace {
 PointPlace pointPlaces[kNeb3dListCapacity];
 
 void placeNebulaPoints(const CameraRecord& c, const SkyLists& l, int cx, int cy) {
-    const double k = cx * c.zoom;
     for (int i = 0; i < l.nebulaPoints.count; ++i) {
         const NebulaPoint& e = l.nebulaPoints.items[i];
-        Vector3 v = e.dir;
-        vmath::transformToCamera(c.Cam, v);
-        const double scale = k / (v.z + 20.0), xs = v.x * scale, ys = v.y * scale;
-        const bool seen = v.z > c.zclip && std::fabs(xs) < kProjectionLimit && std::fabs(ys) < kProjectionLimit;
-        pointPlaces[i] = {seen ? static_cast<int>(xs) + cx : kNoPlace, seen ? static_cast<int>(ys) + cy : 0, e.colour,
-                          e.size};
+        Projected p;
+        if (!project(c, e.dir, cx, cy, p)) p = {kNoPlace, 0};
+        pointPlaces[i] = {p.x, p.y, e.colour, e.size};
     }
 }
 

@@ -129,10 +129,6 @@ void drawNebulaRunPoint(NebulaRun& run, const NebulaPoint& e, int x, int y);
 // write, when it is on the surface and no nearer item of the run has written it.
 bool claimNebulaRunPixel(NebulaRun& run, int x, int y);
 void endNebulaRun(NebulaRun& run);
-// Runs mark their mask four lines an operation where the processor has 256-bit vectors, and the
-// pictures are the same either way. useWideNebulaWindows(false) sends every run the plain way,
-// (true) the wide way again where there is one; it returns whether the processor has it.
-bool useWideNebulaWindows(bool on);
 
 // ---- Local space ----------------------------------------------------------------------------------
 

@@ -11,7 +11,6 @@
 #endif
 
 #include "base/input_state.h"
-#include "platform/platform.h"
 #include "base/zode.h"
 #include "render/linefont.h"
 #include "render/sprites.h"
@@ -360,9 +359,6 @@ inline void runSpan(uint32_t* __restrict pixel, int n, uint32_t column, uint32_t
     for (; i < n; ++i, at += step) pixel[i] = texel(at);
 }
 
-// Textured rows take the gathered path where the processor has it (see useGatheredRows).
-bool gatherRows = platform::processorHasAvx2();
-
 // The steps of run i of a row of `width` pixels between spanEnds[i] and spanEnds[i + 1].
 struct RunSteps {
     int n;
@@ -451,7 +447,7 @@ void drawTextured(draw::Surface& s, const CameraRecord& c, const BodyListEntry& 
             spanEnds[++spans] = mapPoint(na, nb, nd);
         }
         uint32_t* out = s.pixels + static_cast<size_t>(y) * s.pitch + x0;
-        if (gatherRows) texturedRowGathered(out, spans, x1 - x0, map, shade);
+        if (draw::widePaths()) texturedRowGathered(out, spans, x1 - x0, map, shade);
         else texturedRow(out, spans, x1 - x0, map, shade);
     });
 }
@@ -670,12 +666,6 @@ int attachSlot(int slot, const uint8_t* map, size_t mapSize, const uint8_t* colo
     }
     s.shaded = true;
     return 1;
-}
-
-bool useGatheredRows(bool on) {
-    const bool has = platform::processorHasAvx2();
-    gatherRows = on && has;
-    return has;
 }
 
 const MapSlot& mapSlot(int slot) { return slots[std::clamp(slot, 0, kMapSlots - 1)]; }

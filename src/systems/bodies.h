@@ -65,10 +65,6 @@ struct MapSlot {
 int attachSlot(int slot, const uint8_t* map, size_t mapSize, const uint8_t* colourMap, size_t colourMapSize,
                const draw::PixelFormat& format);
 const MapSlot& mapSlot(int slot);
-// Textured rows are written eight pixels at a time where the processor can gather them, and the
-// pictures are the same either way. useGatheredRows(false) sends every row the plain way, (true)
-// the wide way again where there is one; it returns whether the processor has it.
-bool useGatheredRows(bool on);
 // The slot a body of `colour` uses: colour AND 0x1F below 0x1000000, else 0.
 int slotOf(uint32_t colour);
 

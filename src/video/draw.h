@@ -119,6 +119,16 @@ inline void setColour(Surface& s, uint32_t colour) { s.colour = colour; }
 
 // ---- Runs of pixels ---------------------------------------------------------------------------
 
+// The drawers' wide paths (AVX2: 256-bit integer vectors and gathers) are taken where the
+// processor has them, and the pictures are the same either way. setWidePaths(false) sends every
+// drawer the plain way, (true) the wide way again where there is one; it returns whether the
+// processor has it. Tests draw both ways.
+bool setWidePaths(bool on);
+namespace detail {
+extern bool widePaths;
+}
+inline bool widePaths() { return detail::widePaths; }
+
 // Four pixels, written to a row with one store. A row's pixels are far more than the cache holds,
 // and a store a pixel leaves the store unit, not the memory, the limit of a long fill.
 using PixelQuad = uint32_t __attribute__((vector_size(16)));

@@ -214,9 +214,9 @@ TEST_F(NebulaTest, TheDottedDiscKeepsToThePictureAndItsLattice) {
 TEST(NebulaRuns, NearestFirstLeavesThePictureOfFarthestFirst) {
     std::mt19937 rng(20261209);
     const int sides[][2] = {{640, 480}, {203, 117}, {1001, 67}, {1920, 1080}};
-    const bool wide = render::useWideNebulaWindows(true);
+    const bool wide = draw::setWidePaths(true);
     for (int way = 0; way < (wide ? 2 : 1); ++way) {
-        render::useWideNebulaWindows(way == 0);
+        draw::setWidePaths(way == 0);
         for (const auto& side : sides) {
             draw::Surface far, near;
             ASSERT_TRUE(draw::createSurface(far, side[0], side[1]));
@@ -254,7 +254,7 @@ TEST(NebulaRuns, NearestFirstLeavesThePictureOfFarthestFirst) {
             draw::destroySurface(near);
         }
     }
-    render::useWideNebulaWindows(true);
+    draw::setWidePaths(true);
 }
 
 // A one-pixel item inside a run (a point star) is the caller's to write only where no nearer

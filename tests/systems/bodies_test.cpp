@@ -173,7 +173,7 @@ TEST_F(BodyDrawing, TheDaySideFacesTheStar) {
 // map (the column wraps); turned and rolled they step both ways across it; at the limb the
 // texture planes graze the eye.
 TEST_F(BodyDrawing, TheGatheredRowsDrawThePlainRowsPixels) {
-    if (!systems::useGatheredRows(true)) GTEST_SKIP() << "the processor has no gathers";
+    if (!draw::setWidePaths(true)) GTEST_SKIP() << "the processor has no gathers";
     Line l;
     l.radius = "6000";
     l.spin0 = "0.3";
@@ -184,17 +184,17 @@ TEST_F(BodyDrawing, TheGatheredRowsDrawThePlainRowsPixels) {
         cam() = start;
         vmath::rotateCamera(cam().Cam, 0.02 * view, 0.03 * view, 0.37 * view);
         cam().SPos.z -= 700.0 * (view % 5);
-        systems::useGatheredRows(true);
+        draw::setWidePaths(true);
         draw();
         const std::vector<uint32_t> wide(surface.pixels, surface.pixels + kWidth * kHeight);
-        systems::useGatheredRows(false);
+        draw::setWidePaths(false);
         draw();
         int differ = 0, lit = 0;
         for (int i = 0; i < kWidth * kHeight; ++i) differ += wide[i] != surface.pixels[i], lit += wide[i] != 0;
         EXPECT_EQ(differ, 0) << "view " << view;
         drawn += lit > kWidth * kHeight / 4;
     }
-    systems::useGatheredRows(true);
+    draw::setWidePaths(true);
     EXPECT_GT(drawn, 12);  // most views are mostly planet
 }
 
